@@ -1,0 +1,9 @@
+# Warnings every target of ours gets; CI turns them into errors.
+add_library(ovantic_warnings INTERFACE)
+target_compile_options(ovantic_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
+  -Woverloaded-virtual -Wconversion -Wsign-conversion -Wnull-dereference -Wdouble-promotion
+  -Wformat=2 -Wimplicit-fallthrough)
+if(OVANTIC_WERROR)
+  target_compile_options(ovantic_warnings INTERFACE -Werror)
+endif()

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Ovantic needs on Debian/Ubuntu.
+# Safe to run again: packages already present are skipped, and apt is only
+# touched when something is missing. Works as root (no sudo needed) or with sudo.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config clang libclang-rt-dev
+  # engine
+  libicu-dev libcurl4-openssl-dev nlohmann-json3-dev ca-certificates
+  # panel and tray
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-svg-dev
+  qt6-qpa-plugins fonts-noto-color-emoji fonts-dejavu-core
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev openssl
+  # end-to-end tests on a real X server with a real tray
+  xvfb xauth trayer xdotool xclip x11-utils imagemagick procps python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}" >&2
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
+  echo "install-deps: missing packages and neither root nor sudo: ${missing[*]}" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "notation/unit_type.h"
+#include "platform/clipboard.h"
+#include "platform/http_client.h"
+#include "platform/main_queue.h"
+#include "rates/rates_service.h"
+
+namespace ovantic {
+
+class NumberFormats;
+
+// One row of the all-units table; `value` is already expressed in `unit`.
+struct ConversionEntry {
+  UnitType unit;
+  double value;
+  std::string label;
+
+  friend bool operator==(const ConversionEntry&, const ConversionEntry&) = default;
+};
+
+struct ConverterServices {
+  std::shared_ptr<MainQueue> mainQueue;
+  std::shared_ptr<HttpClient> http;
+  std::shared_ptr<Clipboard> clipboard;
+  std::string locale;  // ICU locale id such as "en_IN"; empty: the user's
+  std::string ratesUrl = defaultRatesUrl;
+};
+
+// The one model behind a panel: all of its state, and the operations the panel calls.
+// Owned through shared_ptr so that a rate reply arriving after the panel closed can find out.
+class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConverterView> {
+ public:
+  static std::shared_ptr<CurrencyConverterView> create(ConverterServices services);
+  ~CurrencyConverterView();
+
+  CurrencyConverterView(const CurrencyConverterView&) = delete;
+  CurrencyConverterView& operator=(const CurrencyConverterView&) = delete;
+
+  std::string fromCurrency = "USD";
+  std::string toCurrency = "INR";
+  std::string amountText = "1";
+  std::string resultText = "---";
+  std::string rateText = "Loading rates...";
+  std::string lastUpdatedText;
+  bool isLoading = false;
+  UnitType detectedFromUnit = UnitType::none;
+  std::vector<ConversionEntry> allConversions;
+  std::optional<UnitType> copiedUnit;
+  bool showCopiedForMain = false;
+  std::map<std::string, double> exchangeRates;
+
+  // Called after asynchronous work (a rate reply) changed state, so a view can redraw.
+  std::function<void()> onStateChange;
+
+  static const std::vector<std::string>& currencies();
+  static const std::map<std::string, std::string>& currencyFlags();
+  static const std::map<std::string, std::string>& currencySymbols();
+  std::string getCurrencySymbol(std::string_view code) const;
+
+  std::optional<double> getRate(std::string_view code) const;
+  void convert();
+  std::vector<ConversionEntry> generateAllConversions(double amount,
+                                                      std::string_view currency) const;
+  std::string formatConversionValue(double value, UnitType unit) const;
+  std::string formatValueWithCurrency(double value, UnitType unit,
+                                      std::string_view currency) const;
+  std::string extractNumericValue(std::string_view text) const;
+  std::string extractValueWithCurrency(std::string_view text) const;
+  void swapCurrencies();
+  void copyToClipboard(std::string_view text);
+  void fetchRates();
+
+  const ConverterServices& services() const { return services_; }
+  // The ICU locale id every localised text of this converter uses.
+  const std::string& localeId() const { return localeId_; }
+
+ private:
+  explicit CurrencyConverterView(ConverterServices services);
+
+  ConverterServices services_;
+  std::string localeId_;
+  std::shared_ptr<const NumberFormats> formats_;
+};
+
+}  // namespace ovantic

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+namespace ovantic {
+
+class CurrencyConverterView;
+
+// The converter panel: one converter's state, shown and edited. It is the popup's whole content;
+// the tray shell builds a new one, with a new converter, each time the panel opens.
+class ConverterPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWidget* parent = nullptr);
+  ~ConverterPanel() override;
+
+  const std::shared_ptr<CurrencyConverterView>& model() const;
+
+ signals:
+  // The user asked to close the panel (Escape); the shell closes it as for an outside click.
+  void closeRequested();
+
+ private:
+  class Private;
+  std::unique_ptr<Private> d_;
+};
+
+}  // namespace ovantic
