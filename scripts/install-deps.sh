@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-svg-dev
   qt6-qpa-plugins fonts-noto-color-emoji fonts-dejavu-core
   # tests and benchmarks
-  googletest libgtest-dev libgmock-dev libbenchmark-dev openssl
+  googletest libgtest-dev libgmock-dev libbenchmark-dev openssl locales-all
   # end-to-end tests on a real X server with a real tray
   xvfb xauth trayer xdotool xclip x11-utils imagemagick procps python3
 )

@@ -71,8 +71,7 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   std::vector<ConversionEntry> generateAllConversions(double amount,
                                                       std::string_view currency) const;
   std::string formatConversionValue(double value, UnitType unit) const;
-  std::string formatValueWithCurrency(double value, UnitType unit,
-                                      std::string_view currency) const;
+  std::string formatValueWithCurrency(double value, UnitType unit, std::string_view currency) const;
   std::string extractNumericValue(std::string_view text) const;
   std::string extractValueWithCurrency(std::string_view text) const;
   void swapCurrencies();

@@ -1,0 +1,66 @@
+#include <vector>
+
+#include "converter/currency_converter_view.h"
+#include "notation/unicode_text.h"
+
+namespace ovantic {
+namespace {
+
+// Pieces between single spaces: adjacent spaces give empty pieces, no space gives one piece.
+std::vector<std::string_view> splitAtSpaces(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t space = text.find(' ', start);
+    if (space == std::string_view::npos) {
+      pieces.push_back(text.substr(start));
+      return pieces;
+    }
+    pieces.push_back(text.substr(start, space - start));
+    start = space + 1;
+  }
+}
+
+// Literal and case-sensitive; removing the empty text changes nothing.
+std::string removeAll(std::string_view text, std::string_view what) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t start = 0;
+  while (!what.empty()) {
+    const std::size_t found = text.find(what, start);
+    if (found == std::string_view::npos) break;
+    out.append(text.substr(start, found - start));
+    start = found + what.size();
+  }
+  out.append(text.substr(start));
+  return out;
+}
+
+// A result glued to its flag (no space) falls back to stripping the target's flag by hand.
+std::string withoutFlagAndCommas(std::string_view text, const std::string& toCurrency) {
+  const auto& flags = CurrencyConverterView::currencyFlags();
+  const auto flag = flags.find(toCurrency);
+  std::string rest = removeAll(text, flag != flags.end() ? flag->second : std::string());
+  return trimBlanks(removeAll(rest, ","));
+}
+
+}  // namespace
+
+std::string CurrencyConverterView::extractNumericValue(std::string_view text) const {
+  const auto pieces = splitAtSpaces(text);
+  if (pieces.size() >= 2) return removeAll(pieces[1], ",");
+  return withoutFlagAndCommas(text, toCurrency);
+}
+
+std::string CurrencyConverterView::extractValueWithCurrency(std::string_view text) const {
+  const auto pieces = splitAtSpaces(text);
+  const std::string symbol = getCurrencySymbol(toCurrency);
+  if (pieces.size() >= 2) {
+    std::string out = symbol + " " + std::string(pieces[1]);
+    if (pieces.size() >= 3) out += " " + std::string(pieces[2]);
+    return out;
+  }
+  return symbol + " " + withoutFlagAndCommas(text, toCurrency);
+}
+
+}  // namespace ovantic

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ovantic {
+
+// The two ways amounts are shown to the user, in one locale: with the locale's digit grouping
+// and decimal mark, rounding half-even. Formatters are immutable, so one instance per locale is
+// shared by every converter and thread.
+class NumberFormats {
+ public:
+  static std::shared_ptr<const NumberFormats> forLocale(const std::string& localeId);
+
+  // Exactly two decimals (2.50), as in the all-units list; absent when the formatter fails.
+  virtual std::optional<std::string> twoDecimals(double value) const = 0;
+  // At most two decimals, trailing zeros dropped (2.5), as in the result row.
+  virtual std::optional<std::string> upToTwoDecimals(double value) const = 0;
+
+  virtual ~NumberFormats() = default;
+};
+
+}  // namespace ovantic

@@ -1,0 +1,92 @@
+#include "notation/unicode_text.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <cstdint>
+#include <utility>
+
+namespace ovantic {
+
+bool isTrimmedBlank(UChar32 c) {
+  return c == u'\t' || u_charType(c) == U_SPACE_SEPARATOR;
+}
+
+void trimBlanks(icu::UnicodeString& text) {
+  int32_t end = text.length();
+  while (end > 0) {
+    const int32_t before = text.moveIndex32(end, -1);
+    if (!isTrimmedBlank(text.char32At(before))) break;
+    end = before;
+  }
+  int32_t start = 0;
+  while (start < end && isTrimmedBlank(text.char32At(start))) start = text.moveIndex32(start, 1);
+  text.retainBetween(start, end);
+}
+
+namespace {
+
+// Walks UTF-8 one code point at a time; malformed bytes come back as negative code points, which
+// are never blanks.
+struct Utf8Cursor {
+  const uint8_t* bytes;
+  int32_t length;
+
+  UChar32 at(int32_t& index) const {
+    UChar32 c;
+    U8_NEXT(bytes, index, length, c);
+    return c;
+  }
+};
+
+}  // namespace
+
+std::string trimBlanks(std::string_view utf8) {
+  // Texts here are short UI strings, far below INT32_MAX; longer ones are left as they are.
+  if (utf8.size() > static_cast<std::size_t>(INT32_MAX)) return std::string(utf8);
+  const Utf8Cursor cursor{reinterpret_cast<const uint8_t*>(utf8.data()),
+                          static_cast<int32_t>(utf8.size())};
+  int32_t start = 0;
+  while (start < cursor.length) {
+    int32_t next = start;
+    if (!isTrimmedBlank(cursor.at(next))) break;
+    start = next;
+  }
+  int32_t end = start;
+  int32_t index = start;
+  while (index < cursor.length) {
+    const UChar32 c = cursor.at(index);
+    if (!isTrimmedBlank(c)) end = index;
+  }
+  return std::string(
+      utf8.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
+}
+
+bool isValidUtf8(std::string_view text) {
+  if (text.size() > static_cast<std::size_t>(INT32_MAX)) return false;
+  const Utf8Cursor cursor{reinterpret_cast<const uint8_t*>(text.data()),
+                          static_cast<int32_t>(text.size())};
+  int32_t index = 0;
+  while (index < cursor.length) {
+    if (cursor.at(index) < 0) return false;
+  }
+  return true;
+}
+
+void removeAllIgnoringCase(icu::UnicodeString& text, const icu::UnicodeString& what) {
+  const int32_t n = what.length();
+  if (n == 0) return;
+  icu::UnicodeString kept;
+  int32_t i = 0;
+  while (i < text.length()) {
+    if (i + n <= text.length() && text.caseCompare(i, n, what, U_FOLD_CASE_DEFAULT) == 0) {
+      i += n;
+    } else {
+      kept.append(text.charAt(i));
+      ++i;
+    }
+  }
+  text = std::move(kept);
+}
+
+}  // namespace ovantic
