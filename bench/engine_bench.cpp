@@ -1,0 +1,68 @@
+// What one keystroke costs the engine: detecting the unit for the badge, reading the amount,
+// and a full conversion with the all-units table under the Indian locale.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "converter/currency_converter_view.h"
+#include "notation/unit_type.h"
+
+namespace {
+
+using ovantic::CurrencyConverterView;
+using ovantic::UnitType;
+
+void BM_Detect(benchmark::State& state) {
+  const char* texts[] = {"2.5 cr", "45 lakh", "750", "1.5 mil"};
+  std::size_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(UnitType::detect(texts[i++ % 4]));
+}
+BENCHMARK(BM_Detect);
+
+void BM_ParseAmount(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(UnitType::parseAmount("2.5 cr"));
+}
+BENCHMARK(BM_ParseAmount);
+
+std::shared_ptr<CurrencyConverterView> indianConverter() {
+  auto view = CurrencyConverterView::create(ovantic::ConverterServices{{}, {}, {}, "en_IN"});
+  view->exchangeRates = {{"INR", 83.12}, {"EUR", 0.92}};
+  view->amountText = "2.5 cr";
+  return view;
+}
+
+void BM_Convert(benchmark::State& state) {
+  auto view = indianConverter();
+  for (auto _ : state) {
+    view->convert();
+    benchmark::DoNotOptimize(view->resultText.data());
+  }
+}
+BENCHMARK(BM_Convert);
+
+long residentKiB() {
+  std::ifstream statm("/proc/self/statm");
+  long size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Memory must not grow with use: a panel left open converts on every keystroke all day.
+void BM_MillionConversionsResidentGrowth(benchmark::State& state) {
+  auto view = indianConverter();
+  for (int i = 0; i < 1000; ++i) view->convert();  // warm caches first
+  for (auto _ : state) {
+    const long before = residentKiB();
+    for (int i = 0; i < 1'000'000; ++i) {
+      view->amountText = (i % 2) ? "2.5 cr" : "45 lakh";
+      view->convert();
+    }
+    state.counters["rss_growth_kib"] = static_cast<double>(residentKiB() - before);
+  }
+}
+BENCHMARK(BM_MillionConversionsResidentGrowth)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
