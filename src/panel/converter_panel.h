@@ -22,6 +22,12 @@ class ConverterPanel : public QWidget {
   // The user asked to close the panel (Escape); the shell closes it as for an outside click.
   void closeRequested();
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
  private:
   class Private;
   std::unique_ptr<Private> d_;

@@ -1,0 +1,138 @@
+#include "panel/all_conversions_view.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+
+#include "panel/panel_style.h"
+#include "panel/rounded_card.h"
+
+namespace ovantic {
+
+namespace {
+constexpr qreal kLineRadius = 8;
+const QString copiedText = QStringLiteral("Copied!");
+}  // namespace
+
+AllConversionsView::AllConversionsView(ValueFormatter formatValue, QWidget* parent)
+    : QWidget(parent),
+      formatValue_(std::move(formatValue)),
+      layout_(new QVBoxLayout(this)),
+      heading_(new QLabel(QStringLiteral("All Units"), this)) {
+  setObjectName(QStringLiteral("allConversionsView"));
+  layout_->setContentsMargins(4, 10, 4, 0);
+  layout_->setSpacing(6);
+  heading_->setObjectName(QStringLiteral("allUnitsHeading"));
+  heading_->setTextFormat(Qt::PlainText);
+  heading_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  layout_->addWidget(heading_);
+}
+
+RoundedCard* AllConversionsView::line(int index) const {
+  return lines_.at(static_cast<std::size_t>(index)).card;
+}
+
+QLabel* AllConversionsView::valueLabel(int index) const {
+  return lines_.at(static_cast<std::size_t>(index)).value;
+}
+
+bool AllConversionsView::setEntries(const std::vector<ConversionEntry>& entries) {
+  if (entries == entries_) return false;
+  entries_ = entries;
+  rebuild();
+  return true;
+}
+
+void AllConversionsView::setCopiedUnit(std::optional<UnitType> unit) {
+  if (unit == copiedUnit_) return;
+  copiedUnit_ = unit;
+  refreshValues();
+}
+
+void AllConversionsView::rebuild() {
+  for (const Line& line : lines_) {
+    layout_->removeWidget(line.card);
+    delete line.card;
+  }
+  lines_.clear();
+  lines_.reserve(entries_.size());
+  for (std::size_t index = 0; index < entries_.size(); ++index) {
+    const ConversionEntry& entry = entries_[index];
+    auto* card = new RoundedCard(kLineRadius, this);
+    card->setObjectName(QStringLiteral("conversionLine_") +
+                        QString::fromUtf8(entry.unit.rawValue()));
+    auto* row = new QHBoxLayout(card);
+    row->setContentsMargins(10, 6, 10, 6);
+    auto* label = new QLabel(QString::fromStdString(entry.label), card);
+    label->setObjectName(QStringLiteral("conversionLabel"));
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(style::textWithFlagsFont());
+    auto* value = new QLabel(card);
+    value->setObjectName(QStringLiteral("conversionValue"));
+    value->setTextFormat(Qt::PlainText);
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The card is the click target, whatever part of it is hit.
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    value->setAttribute(Qt::WA_TransparentForMouseEvents);
+    row->addWidget(label, 0, Qt::AlignVCenter);
+    row->addStretch(1);
+    row->addWidget(value, 0, Qt::AlignVCenter);
+    card->setClickable(true);
+    const UnitType unit = entry.unit;
+    connect(card, &RoundedCard::clicked, this, [this, unit] {
+      // Look the entry up at click time: the list may have been rebuilt since the line was made.
+      for (const ConversionEntry& current : entries_) {
+        if (current.unit == unit && onLineClicked) {
+          onLineClicked(current);
+          return;
+        }
+      }
+    });
+    layout_->addWidget(card);
+    // A layout shows a new child of a visible parent only on the next event-loop turn; the line
+    // must be there as soon as the list is.
+    card->setVisible(true);
+    lines_.push_back({card, label, value});
+  }
+  refreshValues();
+}
+
+void AllConversionsView::refreshValues() {
+  for (std::size_t index = 0; index < lines_.size(); ++index) {
+    const Line& line = lines_[index];
+    const ConversionEntry& entry = entries_[index];
+    const bool copied = copiedUnit_ == entry.unit;
+    const QString text = copied ? copiedText : formatValue_(entry.value, entry.unit);
+    line.value->setText(text);
+    line.card->setAccessibleName(line.label->text() + QStringLiteral(": ") + text);
+    styleLine(index);
+  }
+}
+
+void AllConversionsView::applyStyle(const QPalette& palette) {
+  heading_->setFont(style::systemFont(10, QFont::DemiBold));
+  secondary_ = style::secondaryText(palette);
+  primary_ = style::primaryText(palette);
+  green_ = style::green(palette);
+  card_ = style::controlBackground(palette);
+  focus_ = style::blue(palette);
+  style::setTextColor(heading_, secondary_);
+  for (std::size_t index = 0; index < lines_.size(); ++index) styleLine(index);
+}
+
+void AllConversionsView::styleLine(std::size_t index) {
+  if (!card_.isValid()) return;  // Not styled yet; applyStyle() will come back here.
+  const Line& line = lines_[index];
+  line.card->setFill(card_);
+  line.card->setFocusColor(focus_);
+  QFont labelFont = style::textWithFlagsFont();
+  labelFont.setPixelSize(11);
+  labelFont.setWeight(QFont::Medium);
+  line.label->setFont(labelFont);
+  style::setTextColor(line.label, secondary_);
+  const bool copied = copiedUnit_ == entries_[index].unit;
+  line.value->setFont(copied ? style::systemFont(11, QFont::Medium)
+                             : style::monospacedFont(11, QFont::Medium));
+  style::setTextColor(line.value, copied ? green_ : primary_);
+}
+
+}  // namespace ovantic

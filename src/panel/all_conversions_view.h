@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "converter/currency_converter_view.h"
+
+class QLabel;
+class QVBoxLayout;
+
+namespace ovantic {
+
+class RoundedCard;
+
+// The "All Units" list: a heading and one clickable card per conversion entry, showing the entry's
+// label and its value, or "Copied!" on the line whose unit was copied last.
+class AllConversionsView : public QWidget {
+  Q_OBJECT
+
+ public:
+  using ValueFormatter = std::function<QString(double value, UnitType unit)>;
+
+  explicit AllConversionsView(ValueFormatter formatValue, QWidget* parent = nullptr);
+
+  // Rebuilds the lines only when the entries differ from those shown; tells whether it did.
+  bool setEntries(const std::vector<ConversionEntry>& entries);
+  const std::vector<ConversionEntry>& entries() const { return entries_; }
+  void setCopiedUnit(std::optional<UnitType> unit);
+
+  int lineCount() const { return static_cast<int>(lines_.size()); }
+  RoundedCard* line(int index) const;
+  QLabel* valueLabel(int index) const;
+
+  void applyStyle(const QPalette& palette);
+
+  // Runs with the entry of a clicked line.
+  std::function<void(const ConversionEntry&)> onLineClicked;
+
+ private:
+  struct Line {
+    RoundedCard* card;
+    QLabel* label;
+    QLabel* value;
+  };
+
+  void rebuild();
+  void refreshValues();
+  void styleLine(std::size_t index);
+
+  ValueFormatter formatValue_;
+  QVBoxLayout* layout_;
+  QLabel* heading_;
+  std::vector<ConversionEntry> entries_;
+  std::vector<Line> lines_;
+  std::optional<UnitType> copiedUnit_;
+  QColor secondary_, primary_, green_, card_, focus_;
+};
+
+}  // namespace ovantic

@@ -1,0 +1,311 @@
+#include "panel/converter_panel.h"
+
+#include <QBoxLayout>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <chrono>
+
+#include "converter/currency_converter_view.h"
+#include "notation/unit_type.h"
+#include "panel/all_conversions_view.h"
+#include "panel/currency_picker.h"
+#include "panel/currency_rows.h"
+#include "panel/footer_view.h"
+#include "panel/header_view.h"
+#include "panel/rounded_card.h"
+#include "panel/symbol_button.h"
+#include "panel/unit_conversion_view.h"
+#include "panel/visual_effect_view.h"
+
+// Q_INIT_RESOURCE must be used outside any namespace; the resources live in a static library, so
+// nothing would pull them in otherwise.
+static void initPanelResources() {
+  Q_INIT_RESOURCE(ovantic_panel);
+}
+
+namespace ovantic {
+
+namespace {
+
+constexpr int kPanelWidth = 320;
+constexpr auto kCopiedFeedback = std::chrono::milliseconds(2000);
+
+QString qs(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+}  // namespace
+
+class ConverterPanel::Private {
+ public:
+  Private(ConverterPanel* panel, std::shared_ptr<CurrencyConverterView> converter)
+      : q(panel), model(std::move(converter)) {}
+
+  void build();
+  void applyStyle();
+
+  // Runs after anything may have changed the model: the change handlers for the watched fields,
+  // then the redraw. Every user action and every asynchronous update ends here.
+  void sync();
+  void runChangeHandlers();
+  void redraw();
+
+  void onAmountEdited(const QString& text);
+  void onResultClicked();
+  void onLineClicked(const ConversionEntry& entry);
+  void scheduleReset(std::function<void(CurrencyConverterView&)> reset);
+
+  ConverterPanel* q;
+  std::shared_ptr<CurrencyConverterView> model;
+
+  VisualEffectView* backdrop = nullptr;
+  HeaderView* header = nullptr;
+  UnitConversionView* conversion = nullptr;
+  FooterView* footer = nullptr;
+
+  // The watched fields as the change handlers last saw them.
+  std::string seenFrom, seenTo, seenAmount;
+  bool shownOnce = false;
+  bool styling = false;
+};
+
+void ConverterPanel::Private::build() {
+  backdrop = new VisualEffectView(q);
+  backdrop->lower();
+
+  header = new HeaderView(defaultAppIconPath, q);
+  auto* list = new AllConversionsView(
+      [weak = std::weak_ptr<CurrencyConverterView>(model)](double value, UnitType unit) {
+        const auto converter = weak.lock();
+        return converter ? qs(converter->formatConversionValue(value, unit)) : QString();
+      });
+  conversion = new UnitConversionView(list, q);
+  footer = new FooterView(q);
+
+  auto* root = new QVBoxLayout(q);
+  root->setContentsMargins(16, 14, 16, 14);
+  root->setSpacing(14);
+  root->addWidget(header);
+  root->addWidget(conversion);
+  root->addWidget(footer);
+  // Takes whatever height is left, keeping the content at the top, but never less than 10.
+  root->addSpacerItem(new QSpacerItem(0, 10, QSizePolicy::Minimum, QSizePolicy::Expanding));
+
+  q->setFixedWidth(kPanelWidth);
+  q->setFocusPolicy(Qt::NoFocus);
+
+  AmountRow* amountRow = conversion->fromUnitRow();
+  ResultRow* resultRow = conversion->toUnitRow();
+
+  QObject::connect(header->refreshButton(), &QAbstractButton::clicked, q, [this] {
+    model->fetchRates();
+    sync();
+  });
+  QObject::connect(amountRow->picker(), &CurrencyPicker::currencySelected, q,
+                   [this](const QString& code) {
+                     model->fromCurrency = code.toStdString();
+                     sync();
+                   });
+  QObject::connect(resultRow->picker(), &CurrencyPicker::currencySelected, q,
+                   [this](const QString& code) {
+                     model->toCurrency = code.toStdString();
+                     sync();
+                   });
+  // textEdited fires for the user's edits only, not for the redraw's own setText.
+  QObject::connect(amountRow->amountField(), &QLineEdit::textEdited, q,
+                   [this](const QString& text) { onAmountEdited(text); });
+  QObject::connect(conversion->swapButton(), &QAbstractButton::clicked, q, [this] {
+    model->swapCurrencies();
+    sync();
+  });
+  QObject::connect(resultRow->resultArea(), &RoundedCard::clicked, q,
+                   [this] { onResultClicked(); });
+  list->onLineClicked = [this](const ConversionEntry& entry) { onLineClicked(entry); };
+
+  // Reading order for the keyboard: refresh, then the rows top to bottom, then the credit.
+  QWidget::setTabOrder(header->refreshButton(), amountRow->picker());
+  QWidget::setTabOrder(amountRow->picker(), amountRow->amountField());
+  QWidget::setTabOrder(amountRow->amountField(), conversion->swapButton());
+  QWidget::setTabOrder(conversion->swapButton(), resultRow->picker());
+  QWidget::setTabOrder(resultRow->picker(), resultRow->resultArea());
+
+  seenFrom = model->fromCurrency;
+  seenTo = model->toCurrency;
+  seenAmount = model->amountText;
+}
+
+void ConverterPanel::Private::applyStyle() {
+  // Restyling sets child palettes; the guard keeps it from feeding on its own change events.
+  styling = true;
+  const QPalette palette = q->palette();
+  header->applyStyle(palette);
+  conversion->applyStyle(palette);
+  footer->applyStyle(palette);
+  backdrop->update();
+  styling = false;
+}
+
+void ConverterPanel::Private::sync() {
+  runChangeHandlers();
+  redraw();
+}
+
+void ConverterPanel::Private::runChangeHandlers() {
+  // Each handler sees one change of one field and converts once for it. A field written twice
+  // between two looks counts as one change, the way a redraw coalesces state writes.
+  if (model->fromCurrency != seenFrom) {
+    seenFrom = model->fromCurrency;
+    model->convert();
+  }
+  if (model->toCurrency != seenTo) {
+    seenTo = model->toCurrency;
+    model->convert();
+  }
+  if (model->amountText != seenAmount) {
+    seenAmount = model->amountText;
+    // The badge reads the text as typed: commas and blanks included.
+    const auto detection = UnitType::detect(seenAmount);
+    model->detectedFromUnit = detection ? detection->unit : UnitType(UnitType::none);
+    model->convert();
+  }
+}
+
+void ConverterPanel::Private::redraw() {
+  const CurrencyConverterView& m = *model;
+  header->refreshButton()->setEnabled(!m.isLoading);
+
+  AmountRow* amountRow = conversion->fromUnitRow();
+  amountRow->picker()->setCurrency(qs(m.fromCurrency));
+  QLineEdit* field = amountRow->amountField();
+  // Only an outside write (the swap) replaces the field's text; while the user types, the field
+  // and the model agree and the cursor stays where it is.
+  const QString amount = qs(m.amountText);
+  if (field->text() != amount) field->setText(amount);
+  amountRow->setBadge(m.detectedFromUnit == UnitType::none
+                          ? QString()
+                          : QString::fromUtf8(m.detectedFromUnit.shortForm()));
+
+  ResultRow* resultRow = conversion->toUnitRow();
+  resultRow->picker()->setCurrency(qs(m.toCurrency));
+  if (m.showCopiedForMain) {
+    resultRow->showCopied();
+  } else {
+    resultRow->showResult(qs(m.resultText));
+  }
+
+  AllConversionsView* list = conversion->allConversionsView();
+  if (list->setEntries(m.allConversions)) {
+    // New lines join the keyboard order right after the result, before the credit link.
+    QWidget* previous = resultRow->resultArea();
+    for (int i = 0; i < list->lineCount(); ++i) {
+      QWidget::setTabOrder(previous, list->line(i));
+      previous = list->line(i);
+    }
+    QWidget::setTabOrder(previous, footer->creditLink());
+  }
+  list->setCopiedUnit(m.copiedUnit);
+  list->setVisible(!m.allConversions.empty());
+
+  footer->setRateText(qs(m.rateText));
+  footer->setLastUpdatedText(qs(m.lastUpdatedText));
+}
+
+void ConverterPanel::Private::onAmountEdited(const QString& text) {
+  model->amountText = text.toStdString();
+  sync();
+}
+
+void ConverterPanel::Private::onResultClicked() {
+  // "Copied!" takes no clicks, so at most one reset of the result row is pending.
+  if (model->showCopiedForMain) return;
+  model->copyToClipboard(model->extractValueWithCurrency(model->resultText));
+  model->showCopiedForMain = true;
+  scheduleReset([](CurrencyConverterView& converter) { converter.showCopiedForMain = false; });
+  sync();
+}
+
+void ConverterPanel::Private::onLineClicked(const ConversionEntry& entry) {
+  model->copyToClipboard(
+      model->formatValueWithCurrency(entry.value, entry.unit, model->toCurrency));
+  model->copiedUnit = entry.unit;
+  // Every click schedules its own reset and none is cancelled: the first click's reset also ends
+  // a later click's "Copied!".
+  scheduleReset([](CurrencyConverterView& converter) { converter.copiedUnit.reset(); });
+  sync();
+}
+
+void ConverterPanel::Private::scheduleReset(std::function<void(CurrencyConverterView&)> reset) {
+  const auto& queue = model->services().mainQueue;
+  if (!queue) return;
+  // The panel may be closed, and the converter dropped, before the reset is due.
+  queue->postAfter(kCopiedFeedback,
+                   [weak = std::weak_ptr<CurrencyConverterView>(model),
+                    panel = QPointer<ConverterPanel>(q), reset = std::move(reset)] {
+                     const auto converter = weak.lock();
+                     if (!converter) return;
+                     reset(*converter);
+                     if (panel) panel->d_->sync();
+                   });
+}
+
+ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWidget* parent)
+    : QWidget(parent), d_(std::make_unique<Private>(this, std::move(model))) {
+  initPanelResources();
+  setObjectName(QStringLiteral("converterPanel"));
+  setAccessibleName(QStringLiteral("Ovantic currency converter"));
+  d_->build();
+  d_->applyStyle();
+  d_->redraw();
+  d_->model->onStateChange = [panel = QPointer<ConverterPanel>(this)] {
+    if (panel) panel->d_->sync();
+  };
+}
+
+ConverterPanel::~ConverterPanel() {
+  // The converter may outlive the panel (a rate reply still in flight holds it).
+  if (d_->model) d_->model->onStateChange = nullptr;
+}
+
+const std::shared_ptr<CurrencyConverterView>& ConverterPanel::model() const {
+  return d_->model;
+}
+
+void ConverterPanel::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (d_->shownOnce) return;
+  d_->shownOnce = true;
+  // Typing right away replaces the amount.
+  QLineEdit* field = d_->conversion->fromUnitRow()->amountField();
+  field->setFocus(Qt::PopupFocusReason);
+  field->selectAll();
+  d_->model->fetchRates();
+  d_->sync();
+}
+
+void ConverterPanel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  d_->backdrop->setGeometry(rect());
+}
+
+void ConverterPanel::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    emit closeRequested();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void ConverterPanel::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange ||
+       event->type() == QEvent::FontChange) &&
+      !d_->styling) {
+    d_->applyStyle();
+  }
+}
+
+}  // namespace ovantic

@@ -1,0 +1,130 @@
+#include "panel/currency_picker.h"
+
+#include <QAction>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+
+#include "converter/currency_converter_view.h"
+#include "panel/panel_style.h"
+
+namespace ovantic {
+
+namespace {
+
+constexpr int kPadX = 8;
+constexpr int kPadY = 6;
+constexpr int kFlagCodeGap = 4;
+constexpr int kIndicatorGap = 4;
+constexpr int kIndicatorWidth = 7;
+constexpr qreal kCornerRadius = 8;
+constexpr int kFlagSize = 16;
+constexpr int kCodeSize = 12;
+
+QString flagOf(const QString& code) {
+  const auto& flags = CurrencyConverterView::currencyFlags();
+  const auto found = flags.find(code.toStdString());
+  return found == flags.end() ? QString() : QString::fromStdString(found->second);
+}
+
+}  // namespace
+
+CurrencyPicker::CurrencyPicker(const QString& role, QWidget* parent)
+    : QToolButton(parent), role_(role), menu_(new QMenu(this)) {
+  setPopupMode(QToolButton::InstantPopup);
+  setToolButtonStyle(Qt::ToolButtonTextOnly);
+  setFocusPolicy(Qt::StrongFocus);
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  setCursor(Qt::PointingHandCursor);
+
+  menu_->setObjectName(QStringLiteral("currencyMenu"));
+  menu_->setFont(style::textWithFlagsFont());
+  for (const std::string& entry : CurrencyConverterView::currencies()) {
+    const QString code = QString::fromStdString(entry);
+    const QString itemFlag = flagOf(code);
+    // An entry without a flag still shows its code, without a leading blank.
+    auto* action = menu_->addAction(itemFlag.isEmpty() ? code : itemFlag + u' ' + code);
+    action->setData(code);
+    action->setCheckable(false);
+    connect(action, &QAction::triggered, this, [this, code] { emit currencySelected(code); });
+  }
+  setMenu(menu_);
+}
+
+QString CurrencyPicker::flag() const {
+  return flagOf(code_);
+}
+
+void CurrencyPicker::setCurrency(const QString& code) {
+  if (code == code_) return;
+  code_ = code;
+  setText(code);
+  setAccessibleName(role_ + QStringLiteral(": ") + code);
+  updateGeometry();
+  update();
+}
+
+void CurrencyPicker::applyStyle(const QPalette& palette) {
+  background_ = style::withAlpha(style::separator(palette), 0.2);
+  textColor_ = style::primaryText(palette);
+  indicatorColor_ = style::secondaryText(palette);
+  focusColor_ = style::blue(palette);
+  updateGeometry();
+  update();
+}
+
+QSize CurrencyPicker::sizeHint() const {
+  const QFontMetrics flagMetrics(style::flagFont(kFlagSize));
+  const QFontMetrics codeMetrics(style::systemFont(kCodeSize, QFont::Medium));
+  const QString shownFlag = flag();
+  const int flagWidth = shownFlag.isEmpty() ? 0 : flagMetrics.horizontalAdvance(shownFlag);
+  const int width = kPadX + flagWidth + (flagWidth > 0 ? kFlagCodeGap : 0) +
+                    codeMetrics.horizontalAdvance(code_) + kIndicatorGap + kIndicatorWidth + kPadX;
+  const int height = kPadY + qMax(flagMetrics.height(), codeMetrics.height()) + kPadY;
+  return {width, height};
+}
+
+void CurrencyPicker::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QRectF area = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+  QPainterPath background;
+  background.addRoundedRect(area, kCornerRadius, kCornerRadius);
+  painter.fillPath(background, background_);
+  if (hasFocus()) {
+    painter.setPen(QPen(focusColor_, 1.5));
+    painter.drawPath(background);
+  }
+
+  const QFont flagFontValue = style::flagFont(kFlagSize);
+  const QFont codeFont = style::systemFont(kCodeSize, QFont::Medium);
+  const QRect content = rect().adjusted(kPadX, kPadY, -kPadX, -kPadY);
+  int x = content.left();
+  painter.setPen(textColor_);
+  const QString shownFlag = flag();
+  if (!shownFlag.isEmpty()) {
+    painter.setFont(flagFontValue);
+    const int flagWidth = QFontMetrics(flagFontValue).horizontalAdvance(shownFlag);
+    painter.drawText(QRect(x, content.top(), flagWidth, content.height()), Qt::AlignVCenter,
+                     shownFlag);
+    x += flagWidth + kFlagCodeGap;
+  }
+  painter.setFont(codeFont);
+  const int codeWidth = QFontMetrics(codeFont).horizontalAdvance(code_);
+  painter.drawText(QRect(x, content.top(), codeWidth, content.height()), Qt::AlignVCenter, code_);
+  x += codeWidth + kIndicatorGap;
+
+  // The pull-down indicator: a small chevron pointing down.
+  const qreal midY = content.center().y() + 0.5;
+  const qreal half = kIndicatorWidth / 2.0;
+  QPainterPath chevron;
+  chevron.moveTo(x, midY - half / 2);
+  chevron.lineTo(x + half, midY + half / 2);
+  chevron.lineTo(x + 2 * half, midY - half / 2);
+  painter.setPen(QPen(indicatorColor_, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawPath(chevron);
+}
+
+}  // namespace ovantic

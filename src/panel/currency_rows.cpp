@@ -1,0 +1,145 @@
+#include "panel/currency_rows.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "panel/currency_picker.h"
+#include "panel/panel_style.h"
+
+namespace ovantic {
+
+namespace {
+
+constexpr qreal kRowRadius = 12;
+constexpr int kRowPadding = 12;
+constexpr int kRowSpacing = 10;
+constexpr qreal kBadgeRadius = 6;
+const QString copiedText = QStringLiteral("Copied!");
+
+QHBoxLayout* rowLayout(QWidget* row) {
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(kRowPadding, kRowPadding, kRowPadding, kRowPadding);
+  layout->setSpacing(kRowSpacing);
+  return layout;
+}
+
+}  // namespace
+
+AmountRow::AmountRow(QWidget* parent)
+    : RoundedCard(kRowRadius, parent),
+      picker_(new CurrencyPicker(QStringLiteral("Source currency"), this)),
+      amountField_(new QLineEdit(this)),
+      badge_(new RoundedCard(kBadgeRadius, this)),
+      badgeLabel_(new QLabel(badge_)) {
+  setObjectName(QStringLiteral("fromUnitRow"));
+  picker_->setObjectName(QStringLiteral("fromCurrencyPicker"));
+
+  amountField_->setObjectName(QStringLiteral("amountField"));
+  amountField_->setAccessibleName(QStringLiteral("Amount"));
+  amountField_->setPlaceholderText(QStringLiteral("0"));
+  amountField_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  amountField_->setFrame(false);
+  amountField_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  amountField_->setMinimumWidth(40);
+
+  badge_->setObjectName(QStringLiteral("unitBadge"));
+  auto* badgeLayout = new QHBoxLayout(badge_);
+  badgeLayout->setContentsMargins(6, 4, 6, 4);
+  badgeLayout->setSpacing(0);
+  badgeLabel_->setObjectName(QStringLiteral("unitBadgeLabel"));
+  badgeLabel_->setTextFormat(Qt::PlainText);
+  badgeLayout->addWidget(badgeLabel_);
+  badge_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  badge_->hide();
+
+  auto* layout = rowLayout(this);
+  layout->addWidget(picker_, 0, Qt::AlignVCenter);
+  layout->addWidget(amountField_, 1, Qt::AlignVCenter);
+  layout->addWidget(badge_, 0, Qt::AlignVCenter);
+}
+
+void AmountRow::setBadge(const QString& shortForm) {
+  if (shortForm.isEmpty()) {
+    badge_->hide();
+    return;
+  }
+  badgeLabel_->setText(shortForm);
+  badge_->setAccessibleName(QStringLiteral("Unit: ") + shortForm);
+  badge_->show();
+}
+
+void AmountRow::applyStyle(const QPalette& palette) {
+  setFill(style::controlBackground(palette));
+  picker_->applyStyle(palette);
+
+  amountField_->setFont(style::monospacedFont(15, QFont::Medium));
+  QPalette field = amountField_->palette();
+  field.setColor(QPalette::Text, style::primaryText(palette));
+  field.setColor(QPalette::Base, Qt::transparent);
+  field.setColor(QPalette::PlaceholderText, style::tertiaryText(palette));
+  amountField_->setPalette(field);
+
+  const QColor blue = style::blue(palette);
+  badge_->setFill(style::withAlpha(blue, 0.1));
+  badgeLabel_->setFont(style::systemFont(11, QFont::Medium));
+  style::setTextColor(badgeLabel_, blue);
+}
+
+ResultRow::ResultRow(QWidget* parent)
+    : RoundedCard(kRowRadius, parent),
+      picker_(new CurrencyPicker(QStringLiteral("Target currency"), this)),
+      resultArea_(new RoundedCard(0, this)),
+      resultLabel_(new QLabel(resultArea_)) {
+  setObjectName(QStringLiteral("toUnitRow"));
+  picker_->setObjectName(QStringLiteral("toCurrencyPicker"));
+
+  resultArea_->setObjectName(QStringLiteral("resultArea"));
+  resultArea_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  auto* areaLayout = new QHBoxLayout(resultArea_);
+  areaLayout->setContentsMargins(0, 0, 0, 0);
+  resultLabel_->setObjectName(QStringLiteral("resultLabel"));
+  resultLabel_->setTextFormat(Qt::PlainText);
+  resultLabel_->setWordWrap(true);
+  resultLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  resultLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  areaLayout->addWidget(resultLabel_);
+  resultArea_->setClickable(true);
+
+  auto* layout = rowLayout(this);
+  layout->addWidget(picker_, 0, Qt::AlignVCenter);
+  layout->addWidget(resultArea_, 1);
+}
+
+void ResultRow::showResult(const QString& resultText) {
+  showingCopied_ = false;
+  if (resultLabel_->text() != resultText) resultLabel_->setText(resultText);
+  resultArea_->setAccessibleName(QStringLiteral("Result, click to copy: ") + resultText);
+  resultArea_->setClickable(true);
+  applyTextColor();
+}
+
+void ResultRow::showCopied() {
+  showingCopied_ = true;
+  resultLabel_->setText(copiedText);
+  resultArea_->setAccessibleName(copiedText);
+  resultArea_->setClickable(false);
+  applyTextColor();
+}
+
+void ResultRow::applyStyle(const QPalette& palette) {
+  setFill(style::controlBackground(palette));
+  picker_->applyStyle(palette);
+  resultArea_->setFocusColor(style::blue(palette));
+  resultLabel_->setFont(style::monospacedFont(15, QFont::Medium));
+  primary_ = style::primaryText(palette);
+  green_ = style::green(palette);
+  applyTextColor();
+}
+
+void ResultRow::applyTextColor() {
+  const QColor& color = showingCopied_ ? green_ : primary_;
+  if (color.isValid()) style::setTextColor(resultLabel_, color);
+}
+
+}  // namespace ovantic

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+
+#include "panel/rounded_card.h"
+
+class QLabel;
+class QLineEdit;
+
+namespace ovantic {
+
+class CurrencyPicker;
+
+// The amount row: source picker, amount field and, while a scale unit is recognised, its badge.
+class AmountRow : public RoundedCard {
+  Q_OBJECT
+
+ public:
+  explicit AmountRow(QWidget* parent = nullptr);
+
+  CurrencyPicker* picker() const { return picker_; }
+  QLineEdit* amountField() const { return amountField_; }
+  RoundedCard* badge() const { return badge_; }
+  QLabel* badgeLabel() const { return badgeLabel_; }
+
+  // An empty short form hides the badge.
+  void setBadge(const QString& shortForm);
+  void applyStyle(const QPalette& palette);
+
+ private:
+  CurrencyPicker* picker_;
+  QLineEdit* amountField_;
+  RoundedCard* badge_;
+  QLabel* badgeLabel_;
+};
+
+// The result row: target picker and the result, which copies itself when clicked, or "Copied!".
+class ResultRow : public RoundedCard {
+  Q_OBJECT
+
+ public:
+  explicit ResultRow(QWidget* parent = nullptr);
+
+  CurrencyPicker* picker() const { return picker_; }
+  // The click target: the whole area right of the picker.
+  RoundedCard* resultArea() const { return resultArea_; }
+  QLabel* resultLabel() const { return resultLabel_; }
+
+  void showResult(const QString& resultText);
+  // "Copied!" in green; the area takes no clicks until showResult() again.
+  void showCopied();
+  bool isShowingCopied() const { return showingCopied_; }
+  void applyStyle(const QPalette& palette);
+
+ private:
+  void applyTextColor();
+
+  CurrencyPicker* picker_;
+  RoundedCard* resultArea_;
+  QLabel* resultLabel_;
+  bool showingCopied_ = false;
+  QColor primary_;
+  QColor green_;
+};
+
+}  // namespace ovantic

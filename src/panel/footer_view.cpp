@@ -1,0 +1,105 @@
+#include "panel/footer_view.h"
+
+#include <QBoxLayout>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "panel/panel_style.h"
+#include "panel/underline_on_hover.h"
+
+namespace ovantic {
+
+LinkLabel::LinkLabel(const QString& title, const QUrl& url, QWidget* parent)
+    : QLabel(title, parent), url_(url), underline_(new UnderlineOnHover(this)) {
+  setTextFormat(Qt::PlainText);
+  setCursor(Qt::PointingHandCursor);
+  setFocusPolicy(Qt::StrongFocus);
+  setAccessibleName(title);
+  setAccessibleDescription(QStringLiteral("Opens ") + url.toString());
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent* event) {
+  pressed_ = event->button() == Qt::LeftButton;
+  event->accept();
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+  const bool wasPressed = pressed_;
+  pressed_ = false;
+  if (wasPressed && event->button() == Qt::LeftButton &&
+      rect().contains(event->position().toPoint())) {
+    open();
+  }
+  event->accept();
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+      event->key() == Qt::Key_Space) {
+    open();
+    event->accept();
+    return;
+  }
+  QLabel::keyPressEvent(event);
+}
+
+void LinkLabel::open() {
+  QDesktopServices::openUrl(url_);
+}
+
+FooterView::FooterView(QWidget* parent)
+    : QWidget(parent),
+      rateLabel_(new QLabel(this)),
+      lastUpdatedLabel_(new QLabel(this)),
+      creditPrefix_(new QLabel(QStringLiteral("Mini App built by "), this)),
+      creditLink_(new LinkLabel(authorName, QUrl(authorPage), this)) {
+  setObjectName(QStringLiteral("footerView"));
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 6, 0, 0);
+  column->setSpacing(6);
+
+  for (QLabel* label : {rateLabel_, lastUpdatedLabel_}) {
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    column->addWidget(label);
+  }
+  rateLabel_->setObjectName(QStringLiteral("rateLabel"));
+  lastUpdatedLabel_->setObjectName(QStringLiteral("lastUpdatedLabel"));
+
+  auto* credit = new QHBoxLayout;
+  credit->setContentsMargins(0, 0, 0, 0);
+  credit->setSpacing(4);
+  creditPrefix_->setObjectName(QStringLiteral("creditLabel"));
+  creditPrefix_->setTextFormat(Qt::PlainText);
+  creditLink_->setObjectName(QStringLiteral("creditLink"));
+  credit->addStretch(1);
+  credit->addWidget(creditPrefix_);
+  credit->addWidget(creditLink_);
+  credit->addStretch(1);
+  column->addLayout(credit);
+}
+
+void FooterView::setRateText(const QString& text) {
+  if (rateLabel_->text() != text) rateLabel_->setText(text);
+}
+
+void FooterView::setLastUpdatedText(const QString& text) {
+  if (lastUpdatedLabel_->text() != text) lastUpdatedLabel_->setText(text);
+}
+
+void FooterView::applyStyle(const QPalette& palette) {
+  rateLabel_->setFont(style::systemFont(11));
+  style::setTextColor(rateLabel_, style::secondaryText(palette));
+  lastUpdatedLabel_->setFont(style::systemFont(10));
+  style::setTextColor(lastUpdatedLabel_, style::tertiaryText(palette));
+  creditPrefix_->setFont(style::systemFont(10));
+  style::setTextColor(creditPrefix_, style::secondaryText(palette));
+  creditLink_->setFont(style::systemFont(10));
+  const QColor blue = style::blue(palette);
+  style::setTextColor(creditLink_, blue);
+  creditLink_->underline()->setColor(blue);
+}
+
+}  // namespace ovantic

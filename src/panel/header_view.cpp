@@ -1,0 +1,103 @@
+#include "panel/header_view.h"
+
+#include <QBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+#include "panel/panel_style.h"
+#include "panel/symbol_button.h"
+
+namespace ovantic {
+
+namespace {
+
+constexpr int kIconHeight = 16;
+constexpr qreal kIconCornerRadius = 7;
+
+// The icon scaled to 16 logical pixels high, aspect ratio kept, clipped to a rounded rectangle.
+// A null pixmap when the file is missing or unreadable: the header then simply has no icon.
+QPixmap loadAppIcon(const QString& path, qreal devicePixelRatio) {
+  const QImage image(path);
+  if (image.isNull() || image.height() == 0) return {};
+  const qreal width = kIconHeight * static_cast<qreal>(image.width()) / image.height();
+  const QSize device(qMax(1, qRound(width * devicePixelRatio)),
+                     qMax(1, qRound(kIconHeight * devicePixelRatio)));
+  QPixmap pixmap(device);
+  pixmap.fill(Qt::transparent);
+  {
+    QPainter painter(&pixmap);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    QPainterPath clip;
+    clip.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(device)), kIconCornerRadius * devicePixelRatio,
+                        kIconCornerRadius * devicePixelRatio);
+    painter.setClipPath(clip);
+    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(device)), image);
+  }
+  pixmap.setDevicePixelRatio(devicePixelRatio);
+  return pixmap;
+}
+
+}  // namespace
+
+HeaderView::HeaderView(const QString& appIconPath, QWidget* parent)
+    : QWidget(parent),
+      title_(new QLabel(QStringLiteral("Ovantic"), this)),
+      tagline_(new QLabel(
+          QStringLiteral("Quickly convert between Lakhs, Crores, Billions, Millions"), this)),
+      divider_(new QWidget(this)),
+      refreshButton_(new SymbolButton(SymbolButton::Symbol::arrowClockwise, 14, false, this)) {
+  setObjectName(QStringLiteral("headerView"));
+
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 4);
+  column->setSpacing(6);
+
+  auto* titleRow = new QHBoxLayout;
+  titleRow->setContentsMargins(0, 0, 0, 0);
+  titleRow->setSpacing(6);
+  const QPixmap icon = loadAppIcon(appIconPath, devicePixelRatioF());
+  if (!icon.isNull()) {
+    appIcon_ = new QLabel(this);
+    appIcon_->setObjectName(QStringLiteral("appIcon"));
+    appIcon_->setPixmap(icon);
+    appIcon_->setFixedSize(icon.deviceIndependentSize().toSize());
+    appIcon_->setAccessibleName(QStringLiteral("Ovantic icon"));
+    titleRow->addWidget(appIcon_, 0, Qt::AlignVCenter);
+  }
+  title_->setObjectName(QStringLiteral("titleLabel"));
+  title_->setTextFormat(Qt::PlainText);
+  titleRow->addWidget(title_, 0, Qt::AlignVCenter);
+  titleRow->addStretch(1);
+  refreshButton_->setObjectName(QStringLiteral("refreshButton"));
+  refreshButton_->setAccessibleName(QStringLiteral("Refresh rates"));
+  titleRow->addWidget(refreshButton_, 0, Qt::AlignVCenter);
+  column->addLayout(titleRow);
+
+  tagline_->setObjectName(QStringLiteral("taglineLabel"));
+  tagline_->setTextFormat(Qt::PlainText);
+  tagline_->setWordWrap(true);
+  tagline_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  column->addWidget(tagline_);
+
+  divider_->setObjectName(QStringLiteral("headerDivider"));
+  divider_->setFixedHeight(1);
+  divider_->setAutoFillBackground(true);
+  column->addWidget(divider_);
+}
+
+void HeaderView::applyStyle(const QPalette& palette) {
+  title_->setFont(style::systemFont(16, QFont::DemiBold));
+  style::setTextColor(title_, style::primaryText(palette));
+  tagline_->setFont(style::systemFont(10));
+  style::setTextColor(tagline_, style::secondaryText(palette));
+  refreshButton_->setSymbolColor(style::secondaryText(palette));
+  refreshButton_->setFocusColor(style::blue(palette));
+  QPalette line = divider_->palette();
+  line.setColor(QPalette::Window, style::withAlpha(style::separator(palette), 0.5));
+  divider_->setPalette(line);
+}
+
+}  // namespace ovantic

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+
+class QWidget;
+
+// Fonts and colours of the panel. Sizes are logical pixels; colours derive from the widget palette
+// so the panel follows the desktop's light and dark appearance without fixed text colours.
+namespace ovantic::style {
+
+QFont systemFont(int pixelSize, QFont::Weight weight = QFont::Normal);
+QFont monospacedFont(int pixelSize, QFont::Weight weight = QFont::Normal);
+// The flags are regional-indicator pairs; only a colour emoji font draws them as flags.
+QFont flagFont(int pixelSize);
+// The application font with the emoji font as fallback, for texts that mix flags and letters.
+QFont textWithFlagsFont();
+
+bool isDark(const QPalette& palette);
+QColor primaryText(const QPalette& palette);
+QColor secondaryText(const QPalette& palette);
+QColor tertiaryText(const QPalette& palette);
+QColor blue(const QPalette& palette);
+QColor green(const QPalette& palette);
+// The fill of the rounded cards, a tone apart from the panel's backdrop.
+QColor controlBackground(const QPalette& palette);
+QColor separator(const QPalette& palette);
+QColor withAlpha(QColor color, qreal alpha);
+
+// Sets both text roles, so labels and line edits alike take the colour.
+void setTextColor(QWidget* widget, const QColor& color);
+
+}  // namespace ovantic::style

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+namespace ovantic {
+
+// A widget drawn as a filled rounded rectangle behind its children: the row cards, the list lines,
+// the unit badge. A clickable card reacts to a left click and, when focused, to Enter or Space.
+class RoundedCard : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit RoundedCard(qreal radius, QWidget* parent = nullptr);
+
+  void setFill(const QColor& fill);
+  QColor fill() const { return fill_; }
+  qreal radius() const { return radius_; }
+
+  void setClickable(bool clickable);
+  bool isClickable() const { return clickable_; }
+  // The colour of the ring drawn while the card holds the keyboard focus.
+  void setFocusColor(const QColor& color);
+
+ signals:
+  void clicked();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  qreal radius_;
+  QColor fill_ = Qt::transparent;
+  QColor focusColor_ = Qt::transparent;
+  bool clickable_ = false;
+  bool pressed_ = false;
+};
+
+}  // namespace ovantic

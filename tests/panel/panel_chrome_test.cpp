@@ -1,0 +1,196 @@
+// The frame around the converter: header, footer, size, keyboard, accessibility and appearance.
+#include <QApplication>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+#include "panel/footer_view.h"
+#include "panel/header_view.h"
+#include "panel/panel_style.h"
+#include "panel/underline_on_hover.h"
+#include "panel_harness.h"
+
+using namespace ovantic;
+using namespace ovantic::panel_testing;
+
+// Receives the URLs the panel asks the desktop to open.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> opened;
+
+ public slots:
+  void open(const QUrl& url) { opened.append(url); }
+};
+
+class PanelChromeTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void headerShowsTheShippedIcon() {
+    PanelHarness h;
+    auto* header = h.find<HeaderView>("headerView");
+    QVERIFY(header->appIcon() != nullptr);
+    QCOMPARE(header->appIcon()->height(), 16);
+    auto* title = header->findChild<QLabel*>("titleLabel");
+    QCOMPARE(title->text(), QString("Ovantic"));
+    QCOMPARE(title->font().pixelSize(), 16);
+    QCOMPARE(title->font().weight(), QFont::DemiBold);
+  }
+
+  void headerWithoutIconStartsWithTheTitle() {
+    HeaderView header(QStringLiteral(":/no/such/appicon.png"));
+    header.show();
+    QVERIFY(header.appIcon() == nullptr);
+    auto* title = header.findChild<QLabel*>("titleLabel");
+    const QList<QLabel*> labels = header.findChildren<QLabel*>();
+    for (const QLabel* label : labels) {
+      if (label->isVisible() && label != title) QVERIFY(label->x() >= title->x());
+    }
+    QCOMPARE(title->x(), header.contentsRect().x());
+  }
+
+  void taglineAndFooterTextsAreExact() {
+    PanelHarness h;
+    QCOMPARE(h.find<QLabel>("taglineLabel")->text(),
+             QString("Quickly convert between Lakhs, Crores, Billions, Millions"));
+    QCOMPARE(h.find<QLabel>("creditLabel")->text(), QString("Mini App built by "));
+    QCOMPARE(h.find<LinkLabel>("creditLink")->text(), authorName);
+    QCOMPARE(h.find<QLabel>("rateLabel")->text(), QString("Loading rates..."));
+    QCOMPARE(h.amountField()->text(), QString("1"));
+  }
+
+  void panelIs320WideAndLongTextsWrap() {
+    PanelHarness h;
+    h.panel->show();
+    QCOMPARE(h.panel->width(), 320);
+    auto* rate = h.find<QLabel>("rateLabel");
+    const int oneLine = rate->height();
+    h.model->rateText =
+        std::string(40, 'x') + " " + std::string(40, 'y') + " " + std::string(40, 'z');
+    h.stateChanged();
+    h.panel->adjustSize();
+    QCOMPARE(h.panel->width(), 320);
+    QVERIFY(rate->height() > oneLine);
+    QVERIFY(rate->geometry().right() < 320);
+  }
+
+  void escapeRequestsClose() {
+    PanelHarness h;
+    h.panel->show();
+    QSignalSpy spy(h.panel.get(), &ConverterPanel::closeRequested);
+    QTest::keyClick(h.amountField(), Qt::Key_Escape);
+    QCOMPARE(spy.count(), 1);
+  }
+
+  void amountFieldHasFocusWithItsTextSelected() {
+    PanelHarness h;
+    h.panel->show();
+    QVERIFY(QTest::qWaitForWindowActive(h.panel.get()));
+    QCOMPARE(QApplication::focusWidget(), h.amountField());
+    QCOMPARE(h.amountField()->selectedText(), QString("1"));
+  }
+
+  void tabReachesEveryControl() {
+    PanelHarness h;
+    h.showWithRates();
+    QVERIFY(QTest::qWaitForWindowActive(h.panel.get()));
+    h.type("2.5 cr");  // brings the list lines
+    QStringList order;
+    for (int i = 0; i < 20; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      const QString name = QApplication::focusWidget()->objectName();
+      if (name == "amountField") break;
+      order.append(name.startsWith("conversionLine_") ? QString("line") : name);
+    }
+    order.removeDuplicates();
+    // Reading order from the amount field round to it again.
+    QCOMPARE(order, (QStringList{"swapButton", "toCurrencyPicker", "resultArea", "line",
+                                 "creditLink", "refreshButton", "fromCurrencyPicker"}));
+  }
+
+  void everyControlHasAnAccessibleName() {
+    PanelHarness h;
+    h.showWithRates();
+    h.type("2.5 cr");
+    int controls = 0;
+    for (QWidget* child : h.panel->findChildren<QWidget*>()) {
+      if (!child->isVisible() || child->focusPolicy() == Qt::NoFocus) continue;
+      ++controls;
+      QVERIFY2(!child->accessibleName().isEmpty(), qPrintable(child->objectName()));
+    }
+    QVERIFY(controls >= 9);  // the seven above and at least two list lines
+  }
+
+  void creditLinkUnderlinesOnHoverAndOpensThePage() {
+    PanelHarness h;
+    h.panel->show();
+    auto* link = h.find<LinkLabel>("creditLink");
+    QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(!link->underline()->isHovered());
+
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(link, &enter);
+    auto* line = link->findChild<QWidget*>("hoverUnderline");
+    QVERIFY(link->underline()->isHovered());
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->height(), 1);
+    QCOMPARE(line->width(), link->width());
+    QCOMPARE(line->geometry().bottom(), link->height() - 1);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(link, &leave);
+    QVERIFY(!link->underline()->isHovered());
+    QVERIFY(!line->isVisible());
+
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler("https", &recorder, "open");
+    QTest::mouseClick(link, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("https");
+    QCOMPARE(recorder.opened, QList<QUrl>{QUrl(authorPage)});
+  }
+
+  void followsTheDesktopPalette() {
+    PanelHarness h;
+    h.showWithRates();
+    const QPalette original = QApplication::palette();
+    QPalette dark = original;
+    dark.setColor(QPalette::Window, QColor(40, 40, 40));
+    dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
+    dark.setColor(QPalette::Base, QColor(28, 28, 28));
+    dark.setColor(QPalette::Text, QColor(235, 235, 235));
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents();
+
+    const QColor result = h.resultLabel()->palette().color(QPalette::WindowText);
+    const QColor tagline = h.find<QLabel>("taglineLabel")->palette().color(QPalette::WindowText);
+    QApplication::setPalette(original);
+
+    QCOMPARE(result, QColor(235, 235, 235));
+    // Secondary text sits between the text and the window tones.
+    QVERIFY(tagline.lightness() < 235 && tagline.lightness() > 40);
+    QVERIFY(style::isDark(dark));
+    QVERIFY(!style::isDark(original));
+  }
+
+  void greenAndBlueReadOnBothAppearances() {
+    PanelHarness h;
+    QPalette light = QApplication::palette();
+    light.setColor(QPalette::Window, QColor(236, 236, 236));
+    light.setColor(QPalette::WindowText, Qt::black);
+    QPalette dark = light;
+    dark.setColor(QPalette::Window, QColor(40, 40, 40));
+    dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
+    for (const QPalette& palette : {light, dark}) {
+      const int window = palette.color(QPalette::Window).lightness();
+      for (const QColor& accent : {style::green(palette), style::blue(palette)}) {
+        QVERIFY2(qAbs(accent.lightness() - window) > 60, qPrintable(accent.name()));
+      }
+    }
+  }
+};
+
+QTEST_MAIN(PanelChromeTest)
+#include "panel_chrome_test.moc"

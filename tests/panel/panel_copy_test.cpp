@@ -1,0 +1,198 @@
+// Copying the result and the all-units lines, and the two seconds of "Copied!" after each click.
+#include <QLabel>
+#include <QTest>
+#include <chrono>
+
+#include "panel/all_conversions_view.h"
+#include "panel/rounded_card.h"
+#include "panel_harness.h"
+
+using namespace ovantic;
+using namespace ovantic::panel_testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+int lineIndex(AllConversionsView* list, const std::vector<ConversionEntry>& entries,
+              UnitType unit) {
+  for (int i = 0; i < list->lineCount(); ++i) {
+    if (entries[static_cast<std::size_t>(i)].unit == unit) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+class PanelCopyTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void resultClickCopiesAndShowsCopiedUntilTheReset() {
+    PanelHarness h;
+    h.showWithRates();
+    h.model->resultText = kIndiaFlag + " 2.5 Cr";
+    h.stateChanged();
+    QWidget* area = h.widget("resultArea");
+
+    QTest::mouseClick(area, Qt::LeftButton);
+
+    QCOMPARE(h.clipboard->texts, std::vector<std::string>{kRupee + " 2.5 Cr"});
+    QCOMPARE(h.resultLabel()->text(), QString("Copied!"));
+    QVERIFY(h.model->showCopiedForMain);
+
+    // "Copied!" takes no clicks: nothing is copied and no second reset is scheduled.
+    const std::size_t pending = h.queue->pending();
+    QTest::mouseClick(area, Qt::LeftButton);
+    QCOMPARE(h.clipboard->texts.size(), 1u);
+    QCOMPARE(h.queue->pending(), pending);
+
+    h.queue->advance(1999ms);
+    QCOMPARE(h.resultLabel()->text(), QString("Copied!"));
+    h.queue->advance(1ms);
+    QVERIFY(!h.model->showCopiedForMain);
+    QCOMPARE(h.resultLabel()->text(), qs(h.model->resultText));
+  }
+
+  void resultChangedUnderCopiedShowsAfterTheReset() {
+    PanelHarness h;
+    h.showWithRates();
+    QTest::mouseClick(h.widget("resultArea"), Qt::LeftButton);
+    h.type("5");  // the field's "1" is selected: the amount becomes 5
+    QCOMPARE(h.resultLabel()->text(), QString("Copied!"));
+    h.queue->advance(2000ms);
+    QCOMPARE(h.model->resultText, kIndiaFlag + " 415");
+    QCOMPARE(h.resultLabel()->text(), qs(h.model->resultText));
+  }
+
+  void placeholderResultIsCopiedToo() {
+    PanelHarness h;
+    h.panel->show();  // no rates, no conversion: the result is still "---"
+    QTest::mouseClick(h.widget("resultArea"), Qt::LeftButton);
+    QCOMPARE(h.clipboard->texts,
+             std::vector<std::string>{h.model->extractValueWithCurrency("---")});
+    QCOMPARE(h.resultLabel()->text(), QString("Copied!"));
+  }
+
+  void enterAndSpaceOnTheResultCopy_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("enter") << int(Qt::Key_Return);
+    QTest::newRow("space") << int(Qt::Key_Space);
+  }
+
+  void enterAndSpaceOnTheResultCopy() {
+    QFETCH(int, key);
+    PanelHarness h;
+    h.showWithRates();
+    QTest::keyClick(h.widget("resultArea"), Qt::Key(key));
+    QCOMPARE(h.clipboard->texts.size(), 1u);
+    QCOMPARE(h.resultLabel()->text(), QString("Copied!"));
+  }
+
+  void lineClickCopiesWithTheTargetSymbol() {
+    PanelHarness h;
+    h.showWithRates();
+    h.type("2.5 cr");
+    auto* list = h.find<AllConversionsView>("allConversionsView");
+    const auto entries = h.model->allConversions;
+    const int crore = lineIndex(list, entries, UnitType::crore);
+    QVERIFY(crore >= 0);
+    const auto& entry = entries[static_cast<std::size_t>(crore)];
+
+    QTest::mouseClick(list->line(crore), Qt::LeftButton);
+
+    QCOMPARE(h.clipboard->texts, std::vector<std::string>{h.model->formatValueWithCurrency(
+                                     entry.value, entry.unit, "INR")});
+    QVERIFY(h.clipboard->texts[0].rfind(kRupee + " ", 0) == 0);
+    QCOMPARE(list->valueLabel(crore)->text(), QString("Copied!"));
+    QCOMPARE(h.model->copiedUnit, std::optional<UnitType>(UnitType::crore));
+    // The result row keeps its own feedback.
+    QCOMPARE(h.resultLabel()->text(), qs(h.model->resultText));
+
+    h.queue->advance(2000ms);
+    QVERIFY(!h.model->copiedUnit);
+    QCOMPARE(list->valueLabel(crore)->text(),
+             qs(h.model->formatConversionValue(entry.value, entry.unit)));
+  }
+
+  void secondLineClickEndsAtTheFirstClicksReset() {
+    PanelHarness h;
+    h.showWithRates();
+    h.type("2.5 cr");
+    auto* list = h.find<AllConversionsView>("allConversionsView");
+    QVERIFY(list->lineCount() >= 2);
+    const auto entries = h.model->allConversions;
+
+    QTest::mouseClick(list->line(0), Qt::LeftButton);
+    h.queue->advance(1500ms);
+    QTest::mouseClick(list->line(1), Qt::LeftButton);
+
+    QCOMPARE(list->valueLabel(0)->text(),
+             qs(h.model->formatConversionValue(entries[0].value, entries[0].unit)));
+    QCOMPARE(list->valueLabel(1)->text(), QString("Copied!"));
+    QCOMPARE(h.clipboard->texts.size(), 2u);
+
+    h.queue->advance(499ms);
+    QCOMPARE(list->valueLabel(1)->text(), QString("Copied!"));
+    h.queue->advance(1ms);  // two seconds after the first click
+    QVERIFY(!h.model->copiedUnit);
+    QCOMPARE(list->valueLabel(1)->text(),
+             qs(h.model->formatConversionValue(entries[1].value, entries[1].unit)));
+  }
+
+  void copiedStaysWithItsUnitAcrossANewConversion() {
+    PanelHarness h;
+    h.showWithRates();
+    h.type("2.5 cr");
+    auto* list = h.find<AllConversionsView>("allConversionsView");
+    const int crore = lineIndex(list, h.model->allConversions, UnitType::crore);
+    QTest::mouseClick(list->line(crore), Qt::LeftButton);
+
+    h.replaceAmount("3 cr");
+    const int after = lineIndex(list, h.model->allConversions, UnitType::crore);
+    QVERIFY(after >= 0);
+    QCOMPARE(list->valueLabel(after)->text(), QString("Copied!"));
+    for (int i = 0; i < list->lineCount(); ++i) {
+      if (i != after) QVERIFY(list->valueLabel(i)->text() != "Copied!");
+    }
+  }
+
+  void copiedTextUsesTheTargetAtClickTime() {
+    PanelHarness h;
+    h.showWithRates();
+    h.type("2.5 cr");
+    h.model->toCurrency = "EUR";  // as a picker would leave it
+    h.stateChanged();
+    auto* list = h.find<AllConversionsView>("allConversionsView");
+    QTest::mouseClick(list->line(0), Qt::LeftButton);
+    const auto& entry = h.model->allConversions[0];
+    QCOMPARE(h.clipboard->texts.back(),
+             h.model->formatValueWithCurrency(entry.value, entry.unit, "EUR"));
+  }
+
+  void resetAfterThePanelClosedIsHarmless() {
+    PanelHarness h;
+    h.showWithRates();
+    h.type("2.5 cr");
+    QTest::mouseClick(h.widget("resultArea"), Qt::LeftButton);
+    QTest::mouseClick(h.find<AllConversionsView>("allConversionsView")->line(0), Qt::LeftButton);
+    h.panel.reset();
+    h.queue->advance(2000ms);
+    QVERIFY(!h.model->showCopiedForMain);
+    QVERIFY(!h.model->copiedUnit);
+  }
+
+  void resetAfterTheConverterIsGoneIsHarmless() {
+    PanelHarness h;
+    h.showWithRates();
+    QTest::mouseClick(h.widget("resultArea"), Qt::LeftButton);
+    std::weak_ptr<CurrencyConverterView> weak = h.model;
+    h.panel.reset();
+    h.model.reset();
+    QVERIFY(weak.expired());
+    h.queue->advance(2000ms);
+    QCOMPARE(h.queue->pending(), 0u);
+  }
+};
+
+QTEST_MAIN(PanelCopyTest)
+#include "panel_copy_test.moc"
