@@ -1,0 +1,149 @@
+#include "rates/rates_reply.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace ovantic {
+namespace {
+
+using Outcome = RatesReplyOutcome;
+using Table = std::map<std::string, double>;
+
+struct ReplyCase {
+  std::string name;
+  std::string body;
+  Outcome outcome;
+  Table rates;
+};
+
+void PrintTo(const ReplyCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class RatesReplyShapes : public ::testing::TestWithParam<ReplyCase> {};
+
+TEST_P(RatesReplyShapes, ReadsTheBodyIntoOneOutcome) {
+  const ReplyCase& c = GetParam();
+  const RatesReply reply = parseRatesReply(c.body);
+  EXPECT_EQ(reply.outcome, c.outcome);
+  // No partial table ever leaves the parser.
+  EXPECT_EQ(reply.rates, c.rates);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NotJson, RatesReplyShapes,
+    ::testing::Values(
+        ReplyCase{"EmptyBody", "", Outcome::notJson, {}},
+        ReplyCase{"Blanks", " \n\t", Outcome::notJson, {}},
+        ReplyCase{"HtmlPage", "<html><body>502</body></html>", Outcome::notJson, {}},
+        ReplyCase{"NumberFragment", "42", Outcome::notJson, {}},
+        ReplyCase{"StringFragment", "\"rates\"", Outcome::notJson, {}},
+        ReplyCase{"NullFragment", "null", Outcome::notJson, {}},
+        ReplyCase{"BoolFragment", "true", Outcome::notJson, {}},
+        ReplyCase{"CutOff", R"({"rates":{"EUR":0.92)", Outcome::notJson, {}},
+        ReplyCase{"TrailingText", R"({"rates":{"EUR":0.92}} ok)", Outcome::notJson, {}},
+        // Whether it is JSON decides first, even when the part that was read had a wrong shape.
+        ReplyCase{"WrongShapeThenGarbage", R"({"rates":{"EUR":"x"}} ])", Outcome::notJson, {}},
+        ReplyCase{"TwoDocuments", R"({"rates":{}}{"rates":{}})", Outcome::notJson, {}},
+        ReplyCase{"SingleQuotes", R"({'rates':{'EUR':0.92}})", Outcome::notJson, {}},
+        ReplyCase{"Comment", "{/* c */\"rates\":{}}", Outcome::notJson, {}},
+        ReplyCase{"NumberOutOfRange", R"({"rates":{"EUR":1e400}})", Outcome::notJson, {}},
+        ReplyCase{"BrokenUtf8", "{\"rates\":{\"E\xff\":1}}", Outcome::notJson, {}},
+        ReplyCase{"Nan", R"({"rates":{"EUR":NaN}})", Outcome::notJson, {}}),
+    [](const auto& test) { return test.param.name; });
+
+INSTANTIATE_TEST_SUITE_P(
+    WrongShape, RatesReplyShapes,
+    ::testing::Values(
+        ReplyCase{"Array", "[1,2]", Outcome::wrongShape, {}},
+        ReplyCase{"ArrayOfReplies", R"([{"rates":{"EUR":1}}])", Outcome::wrongShape, {}},
+        ReplyCase{"EmptyObject", "{}", Outcome::wrongShape, {}},
+        ReplyCase{
+            "ErrorReply", R"({"result":"error","error-type":"unknown"})", Outcome::wrongShape, {}},
+        ReplyCase{"RatesIsArray", R"({"rates":[1,2]})", Outcome::wrongShape, {}},
+        ReplyCase{"RatesIsNull", R"({"rates":null})", Outcome::wrongShape, {}},
+        ReplyCase{"RatesIsNumber", R"({"rates":1})", Outcome::wrongShape, {}},
+        ReplyCase{"QuotedNumber",
+                  R"({"rates":{"USD":1,"EUR":"0.92","INR":83.12}})",
+                  Outcome::wrongShape,
+                  {}},
+        ReplyCase{"NullRate", R"({"rates":{"USD":1,"EUR":null}})", Outcome::wrongShape, {}},
+        ReplyCase{"BoolRate", R"({"rates":{"USD":1,"EUR":true}})", Outcome::wrongShape, {}},
+        ReplyCase{"ObjectRate", R"({"rates":{"USD":1,"EUR":{"v":1}}})", Outcome::wrongShape, {}},
+        ReplyCase{"ArrayRate", R"({"rates":{"USD":1,"EUR":[0.92]}})", Outcome::wrongShape, {}},
+        ReplyCase{
+            "BadRateLast", R"({"rates":{"USD":1,"INR":83.12,"EUR":"x"}})", Outcome::wrongShape, {}},
+        ReplyCase{"RatesOnlyNested", R"({"data":{"rates":{"EUR":1}}})", Outcome::wrongShape, {}},
+        ReplyCase{"KeyCaseMatters", R"({"Rates":{"EUR":1}})", Outcome::wrongShape, {}},
+        ReplyCase{
+            "LaterRatesNotAnObject", R"({"rates":{"EUR":1},"rates":5})", Outcome::wrongShape, {}}),
+    [](const auto& test) { return test.param.name; });
+
+INSTANTIATE_TEST_SUITE_P(
+    Rates, RatesReplyShapes,
+    ::testing::Values(
+        ReplyCase{"Plain",
+                  R"({"base":"USD","rates":{"USD":1,"EUR":0.92,"INR":83.12},"date":"2024-01-01"})",
+                  Outcome::rates,
+                  {{"USD", 1.0}, {"EUR", 0.92}, {"INR", 83.12}}},
+        ReplyCase{"EmptyRates", R"({"rates":{}})", Outcome::rates, {}},
+        ReplyCase{"IntegersBecomeDoubles",
+                  R"({"rates":{"JPY":150,"NEG":-3}})",
+                  Outcome::rates,
+                  {{"JPY", 150.0}, {"NEG", -3.0}}},
+        ReplyCase{"HugeInteger",
+                  R"({"rates":{"BIG":18446744073709551615}})",
+                  Outcome::rates,
+                  {{"BIG", 18446744073709551615.0}}},
+        ReplyCase{"Exponent", R"({"rates":{"IDR":1.56e4}})", Outcome::rates, {{"IDR", 15600.0}}},
+        ReplyCase{"CodesKeptAsTheyCome",
+                  R"({"rates":{"SEK":10.45,"eur":2,"":3}})",
+                  Outcome::rates,
+                  {{"SEK", 10.45}, {"eur", 2.0}, {"", 3.0}}},
+        ReplyCase{"OtherMembersIgnored",
+                  R"({"x":{"rates":"no","y":[{"rates":1}]},"rates":{"EUR":0.5},"z":null})",
+                  Outcome::rates,
+                  {{"EUR", 0.5}}},
+        ReplyCase{"LaterRatesWin",
+                  R"({"rates":{"EUR":"x"},"rates":{"INR":2}})",
+                  Outcome::rates,
+                  {{"INR", 2.0}}},
+        ReplyCase{"LaterDuplicateCodeWins",
+                  R"({"rates":{"EUR":1,"EUR":2}})",
+                  Outcome::rates,
+                  {{"EUR", 2.0}}},
+        ReplyCase{"ByteOrderMark",
+                  "\xEF\xBB\xBF{\"rates\":{\"EUR\":0.92}}",
+                  Outcome::rates,
+                  {{"EUR", 0.92}}},
+        ReplyCase{"SurroundingBlanks",
+                  " \r\n{\"rates\" : { \"EUR\" : 0.92 } }\n",
+                  Outcome::rates,
+                  {{"EUR", 0.92}}}),
+    [](const auto& test) { return test.param.name; });
+
+// A hostile body must not cost the parser its stack.
+TEST(RatesReply, DeepNestingIsReadWithoutRecursion) {
+  const std::size_t depth = 200000;
+  const std::string deep = std::string(depth, '[') + std::string(depth, ']');
+  const RatesReply reply = parseRatesReply(R"({"deep":)" + deep + R"(,"rates":{"EUR":0.92}})");
+  EXPECT_EQ(reply.outcome, Outcome::rates);
+  EXPECT_EQ(reply.rates, (Table{{"EUR", 0.92}}));
+
+  EXPECT_EQ(parseRatesReply(std::string(depth, '{')).outcome, Outcome::notJson);
+}
+
+TEST(RatesReply, RawNulByteIsNotJson) {
+  using namespace std::string_literals;
+  for (const std::string& body :
+       {"{\"rates\":{\"EUR\":0.92}}\0"s, "{\"rates\":{\"EUR\":0.92}}\0<html>"s,
+        "{\"rates\":{\"E\0R\":0.92}}"s, "\0"s}) {
+    EXPECT_EQ(parseRatesReply(body).outcome, Outcome::notJson) << body.size();
+  }
+}
+
+}  // namespace
+}  // namespace ovantic
