@@ -56,7 +56,8 @@ class ConverterPanel::Private {
   void onAmountEdited(const QString& text);
   void onResultClicked();
   void onLineClicked(const ConversionEntry& entry);
-  void scheduleReset(std::function<void(CurrencyConverterView&)> reset);
+  // Queues `reset` for two seconds from now; false when there is no queue to put it on.
+  bool scheduleReset(std::function<void(CurrencyConverterView&)> reset);
 
   ConverterPanel* q;
   std::shared_ptr<CurrencyConverterView> model;
@@ -222,24 +223,28 @@ void ConverterPanel::Private::onResultClicked() {
   // "Copied!" takes no clicks, so at most one reset of the result row is pending.
   if (model->showCopiedForMain) return;
   model->copyToClipboard(model->extractValueWithCurrency(model->resultText));
-  model->showCopiedForMain = true;
-  scheduleReset([](CurrencyConverterView& converter) { converter.showCopiedForMain = false; });
+  if (scheduleReset(
+          [](CurrencyConverterView& converter) { converter.showCopiedForMain = false; })) {
+    model->showCopiedForMain = true;
+  }
   sync();
 }
 
 void ConverterPanel::Private::onLineClicked(const ConversionEntry& entry) {
   model->copyToClipboard(
       model->formatValueWithCurrency(entry.value, entry.unit, model->toCurrency));
-  model->copiedUnit = entry.unit;
   // Every click schedules its own reset and none is cancelled: the first click's reset also ends
   // a later click's "Copied!".
-  scheduleReset([](CurrencyConverterView& converter) { converter.copiedUnit.reset(); });
+  if (scheduleReset([](CurrencyConverterView& converter) { converter.copiedUnit.reset(); })) {
+    model->copiedUnit = entry.unit;
+  }
   sync();
 }
 
-void ConverterPanel::Private::scheduleReset(std::function<void(CurrencyConverterView&)> reset) {
+bool ConverterPanel::Private::scheduleReset(std::function<void(CurrencyConverterView&)> reset) {
   const auto& queue = model->services().mainQueue;
-  if (!queue) return;
+  // Without a queue nothing could ever end "Copied!", so it is better not shown at all.
+  if (!queue) return false;
   // The panel may be closed, and the converter dropped, before the reset is due.
   queue->postAfter(kCopiedFeedback,
                    [weak = std::weak_ptr<CurrencyConverterView>(model),
@@ -249,6 +254,7 @@ void ConverterPanel::Private::scheduleReset(std::function<void(CurrencyConverter
                      reset(*converter);
                      if (panel) panel->d_->sync();
                    });
+  return true;
 }
 
 ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWidget* parent)

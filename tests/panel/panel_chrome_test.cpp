@@ -6,10 +6,12 @@
 #include <QTest>
 #include <QUrl>
 
+#include "panel/currency_picker.h"
 #include "panel/footer_view.h"
 #include "panel/header_view.h"
 #include "panel/panel_style.h"
 #include "panel/underline_on_hover.h"
+#include "panel/visual_effect_view.h"
 #include "panel_harness.h"
 
 using namespace ovantic;
@@ -51,6 +53,28 @@ class PanelChromeTest : public QObject {
       if (label->isVisible() && label != title) QVERIFY(label->x() >= title->x());
     }
     QCOMPARE(title->x(), header.contentsRect().x());
+  }
+
+  void pickerWithoutAFlagShowsTheCodeAlone() {
+    CurrencyPicker picker(QStringLiteral("Source currency"));
+    picker.setCurrency(QStringLiteral("INR"));
+    const int withFlag = picker.sizeHint().width();
+    picker.setCurrency(QStringLiteral("INX"));  // a code the catalogue has no flag for
+    QVERIFY(picker.sizeHint().width() < withFlag);
+    QCOMPARE(picker.text(), QString("INX"));
+    QCOMPARE(picker.accessibleName(), QString("Source currency: INX"));
+    picker.resize(picker.sizeHint());
+    QVERIFY(!picker.grab().isNull());  // paints without a flag
+  }
+
+  void backdropIsTranslucentOnlyWhereTheWindowIs() {
+    PanelHarness h;
+    auto* backdrop = h.find<VisualEffectView>("visualEffectView");
+    QVERIFY(!backdrop->isTranslucent());
+    h.panel->setAttribute(Qt::WA_TranslucentBackground);
+    QVERIFY(backdrop->isTranslucent());
+    h.panel->show();
+    QCOMPARE(backdrop->geometry(), h.panel->rect());
   }
 
   void taglineAndFooterTextsAreExact() {

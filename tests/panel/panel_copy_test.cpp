@@ -1,5 +1,6 @@
 // Copying the result and the all-units lines, and the two seconds of "Copied!" after each click.
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <chrono>
 
@@ -191,6 +192,26 @@ class PanelCopyTest : public QObject {
     QVERIFY(weak.expired());
     h.queue->advance(2000ms);
     QCOMPARE(h.queue->pending(), 0u);
+  }
+
+  void withoutAMainQueueCopiesButShowsNoFeedback() {
+    auto clipboard = std::make_shared<RecordingClipboard>();
+    auto model =
+        CurrencyConverterView::create(ConverterServices{nullptr, nullptr, clipboard, "en_US"});
+    model->exchangeRates = kRates;
+    ConverterPanel panel(model);
+    panel.show();
+    auto* field = panel.findChild<QLineEdit*>("amountField");
+    field->selectAll();
+    QTest::keyClicks(field, "2.5 cr");
+    QTest::mouseClick(panel.findChild<QWidget*>("resultArea"), Qt::LeftButton);
+    auto* list = panel.findChild<AllConversionsView*>("allConversionsView");
+    QTest::mouseClick(list->line(0), Qt::LeftButton);
+
+    QCOMPARE(clipboard->texts.size(), 2u);
+    // "Copied!" could never be taken back without a queue for its reset.
+    QCOMPARE(panel.findChild<QLabel*>("resultLabel")->text(), qs(model->resultText));
+    QVERIFY(list->valueLabel(0)->text() != "Copied!");
   }
 };
 
