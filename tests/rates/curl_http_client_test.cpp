@@ -44,11 +44,11 @@ class CurlHttpClientTest : public ::testing::Test {
     server = nullptr;
   }
 
-  // Generous by default, so a busy machine cannot turn a good reply into a time-out.
-  static CurlHttpClient::Options trusting(std::chrono::seconds timeout = 20s) {
+  // A generous time-out, so a busy machine cannot turn a good reply into a failure.
+  static CurlHttpClient::Options trusting() {
     CurlHttpClient::Options options;
     options.caFile = server->caFile();
-    options.timeout = timeout;
+    options.timeout = 20s;
     return options;
   }
 
@@ -64,8 +64,8 @@ class CurlHttpClientTest : public ::testing::Test {
     return future.get();
   }
 
-  static Reply fetchWith(CurlHttpClient::Options options, const std::string& scenario) {
-    CurlHttpClient client(std::move(options));
+  static Reply fetchFrom(const std::string& scenario) {
+    CurlHttpClient client(trusting());
     return fetch(client, server->url(scenario));
   }
 
@@ -75,7 +75,7 @@ class CurlHttpClientTest : public ::testing::Test {
 RatesTestServer* CurlHttpClientTest::server = nullptr;
 
 TEST_F(CurlHttpClientTest, DeliversTheBodyOfAGoodReply) {
-  const Reply reply = fetchWith(trusting(), "");
+  const Reply reply = fetchFrom("");
   ASSERT_FALSE(reply.error) << *reply.error;
   ASSERT_TRUE(reply.body);
   const RatesReply rates = parseRatesReply(*reply.body);
@@ -84,55 +84,23 @@ TEST_F(CurlHttpClientTest, DeliversTheBodyOfAGoodReply) {
 }
 
 TEST_F(CurlHttpClientTest, ErrorStatusStillDeliversItsBody) {
-  const Reply reply = fetchWith(trusting(), "/error-json");
+  const Reply reply = fetchFrom("/error-json");
   EXPECT_FALSE(reply.error);
   EXPECT_EQ(reply.body, R"({"result":"error","error-type":"unknown"})");
 }
 
 TEST_F(CurlHttpClientTest, EmptyBodyArrivesAsAnEmptyBody) {
-  const Reply reply = fetchWith(trusting(), "/empty");
+  const Reply reply = fetchFrom("/empty");
   EXPECT_FALSE(reply.error);
   EXPECT_EQ(reply.body, std::string());
 }
 
-TEST_F(CurlHttpClientTest, FollowsARedirectThatStaysSecure) {
-  const Reply reply = fetchWith(trusting(), "/redirect");
-  ASSERT_FALSE(reply.error) << *reply.error;
-  ASSERT_TRUE(reply.body);
-  EXPECT_EQ(parseRatesReply(*reply.body).outcome, RatesReplyOutcome::rates);
-}
-
 TEST_F(CurlHttpClientTest, BodyJustUnderTheLimitArrivesWhole) {
-  const Reply reply = fetchWith(trusting(), "/almost-big");
+  const Reply reply = fetchFrom("/almost-big");
   ASSERT_FALSE(reply.error) << *reply.error;
   ASSERT_TRUE(reply.body);
   EXPECT_EQ(reply.body->size(), std::size_t{4} * 1024 * 1024 - 4096);
 }
-
-struct FailureCase {
-  const char* name;
-  std::string scenario;
-  std::chrono::seconds timeout = 20s;
-};
-
-void PrintTo(const FailureCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
-class CurlHttpClientFailures : public CurlHttpClientTest,
-                               public ::testing::WithParamInterface<FailureCase> {};
-
-TEST_P(CurlHttpClientFailures, EndInAnError) {
-  const Reply reply = fetchWith(trusting(GetParam().timeout), GetParam().scenario);
-  EXPECT_TRUE(reply.error);
-}
-
-INSTANTIATE_TEST_SUITE_P(Transport, CurlHttpClientFailures,
-                         ::testing::Values(FailureCase{"RedirectToPlainHttp", "/redirect-http"},
-                                           FailureCase{"BodyCutOff", "/cut"},
-                                           FailureCase{"BodyOverTheLimit", "/big"},
-                                           FailureCase{"ServerNeverAnswers", "/hang", 1s}),
-                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(CurlHttpClientTest, RefusesAPlainHttpAddress) {
   CurlHttpClient client(trusting());
@@ -140,20 +108,6 @@ TEST_F(CurlHttpClientTest, RefusesAPlainHttpAddress) {
       client, "http://127.0.0.1:" + std::to_string(server->port()) + "/plain-probe/v4/latest/USD");
   EXPECT_TRUE(reply.error);
   EXPECT_EQ(server->requestsFor("/plain-probe/v4/latest/USD"), 0);
-}
-
-TEST_F(CurlHttpClientTest, RefusesACertificateItDoesNotTrust) {
-  // No CA file: the system's bundle, which has never heard of this run's certificate.
-  const Reply reply = fetchWith(CurlHttpClient::Options{}, "/untrusted-probe");
-  EXPECT_TRUE(reply.error);
-  EXPECT_EQ(server->requestsFor("/untrusted-probe/v4/latest/USD"), 0);
-}
-
-TEST_F(CurlHttpClientTest, ConnectionRefusedIsAnError) {
-  CurlHttpClient client(trusting());
-  const Reply reply = fetch(
-      client, "https://127.0.0.1:" + std::to_string(testing::closedPort()) + "/v4/latest/USD");
-  EXPECT_TRUE(reply.error);
 }
 
 TEST_F(CurlHttpClientTest, DestroyingTheClientAbortsWhatIsInFlight) {
