@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <memory>
+
+#include "app/closing_click_filter.h"
+#include "converter/currency_converter_view.h"
+
+namespace ovantic {
+
+class OutsideClickMonitor;
+class PopoverWindow;
+
+// The tray shell: one icon for the whole run, and while the panel is open, the window holding a
+// fresh converter and the monitor that closes it when the user goes elsewhere.
+class AppDelegate : public QObject {
+  Q_OBJECT
+
+ public:
+  // `services` are shared by every panel opened during the run.
+  explicit AppDelegate(ConverterServices services, QObject* parent = nullptr);
+  ~AppDelegate() override;
+
+  AppDelegate(const AppDelegate&) = delete;
+  AppDelegate& operator=(const AppDelegate&) = delete;
+
+  // Set once a tray exists, then kept for the whole run.
+  std::unique_ptr<QSystemTrayIcon> statusItem;
+  // The open panel's window; null exactly when the panel counts as closed. The window deletes
+  // itself after its deferred close.
+  QPointer<PopoverWindow> popover;
+  // Present exactly while a panel is open.
+  std::unique_ptr<OutsideClickMonitor> eventMonitor;
+
+  // Where the icon comes from; a test may point it elsewhere before launching.
+  QString iconPath = QStringLiteral(":/ovantic/ovantic.svg");
+
+ public slots:
+  // Puts up the icon, or when there is no tray yet, says so once and waits for one. Nothing else
+  // happens at launch: no panel, no request, no monitor.
+  void applicationDidFinishLaunching();
+  void setupMenuBarIcon();
+  void togglePopover();
+  void showPopover();
+  void closePopover();
+  void startEventMonitor();
+  void stopEventMonitor();
+
+ signals:
+  // The panel was put on screen, or its close was scheduled.
+  void popoverShown();
+  void popoverClosed();
+
+ private:
+  void onActivated(QSystemTrayIcon::ActivationReason reason);
+  void waitForTray();
+
+  ConverterServices services_;
+  QTimer trayWatch_;
+  QElapsedTimer clock_;
+  ClosingClickFilter closingClick_;
+};
+
+}  // namespace ovantic

@@ -1,0 +1,43 @@
+#include <QApplication>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "app/app_delegate.h"
+#include "converter/currency_converter_view.h"
+#include "platform/curl_http_client.h"
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_main_queue.h"
+#include "rates/rates_service.h"
+
+// A build for tests bakes in its own rate feed and CA bundle; the shipped program leaves both
+// empty and so uses the public service and the system's CA bundle.
+#ifndef OVANTIC_RATES_URL
+#define OVANTIC_RATES_URL ""
+#endif
+#ifndef OVANTIC_CA_FILE
+#define OVANTIC_CA_FILE ""
+#endif
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("ovantic"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Ovantic"));
+  QApplication::setDesktopFileName(QStringLiteral("ovantic"));
+  // The panel is the only window; closing it must not end the run.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  const std::string ratesUrl = OVANTIC_RATES_URL;
+  ovantic::CurlHttpClient::Options httpOptions;
+  httpOptions.caFile = OVANTIC_CA_FILE;
+
+  ovantic::ConverterServices services;
+  services.mainQueue = std::make_shared<ovantic::QtMainQueue>();
+  services.http = std::make_shared<ovantic::CurlHttpClient>(httpOptions);
+  services.clipboard = std::make_shared<ovantic::QtClipboard>();
+  services.ratesUrl = ratesUrl.empty() ? std::string(ovantic::defaultRatesUrl) : ratesUrl;
+
+  ovantic::AppDelegate delegate(std::move(services));
+  QTimer::singleShot(0, &delegate, &ovantic::AppDelegate::applicationDidFinishLaunching);
+  return QApplication::exec();
+}

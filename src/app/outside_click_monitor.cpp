@@ -1,0 +1,53 @@
+#include "app/outside_click_monitor.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
+
+namespace ovantic {
+
+OutsideClickMonitor::OutsideClickMonitor(QWidget* panelWindow, std::function<QRect()> iconGeometry,
+                                         Handler handler)
+    : panelWindow_(panelWindow),
+      iconGeometry_(std::move(iconGeometry)),
+      handler_(std::move(handler)) {
+  qApp->installEventFilter(this);
+}
+
+OutsideClickMonitor::~OutsideClickMonitor() {
+  if (qApp) qApp->removeEventFilter(this);
+}
+
+bool OutsideClickMonitor::belongsToPanel(const QWidget* widget) const {
+  // Walks across window boundaries on purpose: a currency menu is a window of its own whose
+  // parent chain leads back into the panel.
+  for (const QWidget* w = widget; w; w = w->parentWidget()) {
+    if (w == panelWindow_) return true;
+  }
+  // Any other popup (a menu or a combo box list) closes itself on outside clicks; a click inside
+  // it is a click in something the panel opened.
+  return widget->window()->windowType() == Qt::Popup;
+}
+
+bool OutsideClickMonitor::eventFilter(QObject* watched, QEvent* event) {
+  if (!panelWindow_) return false;
+  const auto type = event->type();
+  if (watched == panelWindow_) {
+    if (type == QEvent::Hide) {
+      handler_(Reason::panelHidden);
+    } else if (type == QEvent::WindowDeactivate && panelWindow_->windowType() != Qt::Popup &&
+               !QApplication::activePopupWidget()) {
+      handler_(Reason::panelLostFocus);
+    }
+    return false;
+  }
+  if (type != QEvent::MouseButtonPress || !event->spontaneous()) return false;
+  const auto* press = static_cast<QMouseEvent*>(event);
+  const auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || press->button() != Qt::LeftButton || belongsToPanel(widget)) return false;
+  if (iconGeometry_ && iconGeometry_().contains(press->globalPosition().toPoint())) return false;
+  handler_(Reason::clickOutside);
+  return false;
+}
+
+}  // namespace ovantic

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <functional>
+
+class QWidget;
+
+namespace ovantic {
+
+// Tells the shell that the user has left the open panel, whichever way the desktop reports it:
+// the popup hid itself (a click elsewhere or Escape), the toplevel lost the focus, or a left click
+// landed in one of our own windows outside the panel. Clicks in menus the panel opened and on the
+// tray icon (whose own activation toggles the panel) are not "outside". Lives only while the panel
+// is open; it watches the whole application from construction until it is destroyed.
+class OutsideClickMonitor : public QObject {
+ public:
+  enum class Reason { panelHidden, panelLostFocus, clickOutside };
+  using Handler = std::function<void(Reason)>;
+
+  OutsideClickMonitor(QWidget* panelWindow, std::function<QRect()> iconGeometry, Handler handler);
+  ~OutsideClickMonitor() override;
+
+  OutsideClickMonitor(const OutsideClickMonitor&) = delete;
+  OutsideClickMonitor& operator=(const OutsideClickMonitor&) = delete;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool belongsToPanel(const QWidget* widget) const;
+
+  QPointer<QWidget> panelWindow_;
+  std::function<QRect()> iconGeometry_;
+  Handler handler_;
+};
+
+}  // namespace ovantic

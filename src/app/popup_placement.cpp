@@ -1,0 +1,33 @@
+#include "app/popup_placement.h"
+
+#include <algorithm>
+
+namespace ovantic {
+
+namespace {
+
+// Keeps [start, start + length) inside [low, high]; a popup longer than the screen keeps its
+// start edge visible, since that is where the panel's header is.
+int clampSpan(int start, int length, int low, int high) {
+  if (length >= high - low + 1) return low;
+  return std::clamp(start, low, high - length + 1);
+}
+
+}  // namespace
+
+QPoint popupPosition(QSize size, const PopupAnchor& anchor) {
+  const QRect target = anchor.icon.isEmpty() ? QRect(anchor.cursor, QSize(1, 1)) : anchor.icon;
+  const int x = target.center().x() - size.width() / 2;
+  const int below = target.bottom() + 1;
+  const int above = target.top() - size.height();
+  if (!anchor.area || anchor.area->isEmpty()) return {x, below};
+
+  const QRect& area = *anchor.area;
+  const int roomBelow = area.bottom() - target.bottom();
+  const int roomAbove = target.top() - area.top();
+  const int y = (roomBelow >= size.height() || roomBelow >= roomAbove) ? below : above;
+  return {clampSpan(x, size.width(), area.left(), area.right()),
+          clampSpan(y, size.height(), area.top(), area.bottom())};
+}
+
+}  // namespace ovantic

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <optional>
+
+namespace ovantic {
+
+// Where the panel goes, worked out from what the desktop tells us. Any of it may be missing:
+// a tray that has not embedded the icon yet reports an empty geometry, and under Wayland there is
+// no screen for a global point at all.
+struct PopupAnchor {
+  QRect icon;                 // the tray icon in global coordinates; empty when unknown
+  QPoint cursor;              // where the click happened, the fallback anchor
+  std::optional<QRect> area;  // usable area of the screen under the anchor, if known
+};
+
+// Top-left corner for a popup of `size`: centred under the icon, or above it when there is no
+// room below (a tray at the bottom of the screen), then moved so it lies wholly in `area`.
+QPoint popupPosition(QSize size, const PopupAnchor& anchor);
+
+}  // namespace ovantic

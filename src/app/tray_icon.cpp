@@ -1,0 +1,75 @@
+#include "app/tray_icon.h"
+
+#include <QGuiApplication>
+#include <QIconEngine>
+#include <QPainter>
+#include <QPalette>
+#include <QPixmap>
+#include <QSvgRenderer>
+#include <algorithm>
+#include <memory>
+
+namespace ovantic {
+
+namespace {
+
+// Trays hand out cells that are not always square (22 by 30 under some XEmbed hosts); the disc
+// stays round, centred in the largest square that fits.
+QRectF squareIn(const QRectF& area) {
+  const qreal side = std::min(area.width(), area.height());
+  return {area.x() + (area.width() - side) / 2, area.y() + (area.height() - side) / 2, side, side};
+}
+
+class TintedSvgEngine : public QIconEngine {
+ public:
+  TintedSvgEngine(std::shared_ptr<QSvgRenderer> renderer, QColor ink)
+      : renderer_(std::move(renderer)), ink_(ink) {}
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+    if (!renderer_->isValid() || rect.isEmpty()) return;
+    // Draw into a layer first so the tint touches only the icon's own pixels, not what the tray
+    // painted underneath.
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    QPixmap layer = pixmap(rect.size() * ratio, mode, QIcon::Off);
+    layer.setDevicePixelRatio(ratio);
+    painter->drawPixmap(rect, layer);
+  }
+
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+    QPixmap layer(size);
+    layer.fill(Qt::transparent);
+    if (!renderer_->isValid() || size.isEmpty()) return layer;
+    QPainter p(&layer);
+    p.setRenderHint(QPainter::Antialiasing);
+    renderer_->render(&p, squareIn(QRectF(QPointF(0, 0), QSizeF(size))));
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    QColor ink = ink_;
+    if (mode == QIcon::Disabled) ink.setAlphaF(ink.alphaF() * 0.4f);
+    p.fillRect(layer.rect(), ink);
+    return layer;
+  }
+
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+
+  QIconEngine* clone() const override { return new TintedSvgEngine(renderer_, ink_); }
+
+  bool isNull() override { return !renderer_->isValid(); }
+
+ private:
+  std::shared_ptr<QSvgRenderer> renderer_;
+  QColor ink_;
+};
+
+}  // namespace
+
+QIcon makeTrayIcon(const QString& svgPath, const QColor& ink) {
+  QIcon icon(new TintedSvgEngine(std::make_shared<QSvgRenderer>(svgPath), ink));
+  icon.setIsMask(true);
+  return icon;
+}
+
+QColor trayInk() {
+  return QGuiApplication::palette().color(QPalette::WindowText);
+}
+
+}  // namespace ovantic

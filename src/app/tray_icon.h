@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QString>
+
+namespace ovantic {
+
+// The tray icon: the monochrome SVG drawn fresh at whatever size the tray asks for, in `ink`, so it
+// stays sharp on any scale factor and readable on light and dark panels. Marked as a mask so
+// platforms that tint template images (macOS) do so.
+QIcon makeTrayIcon(const QString& svgPath, const QColor& ink);
+
+// The ink for the tray: the desktop's window text colour, which the panel's own theme contrasts.
+QColor trayInk();
+
+}  // namespace ovantic

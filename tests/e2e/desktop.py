@@ -1,0 +1,198 @@
+"""A throw-away X desktop for driving the tray application as a person would.
+
+Xvfb is the screen, trayer the system tray (it needs no window manager), xdotool the mouse and
+keyboard, xclip the clipboard reader. Everything here waits for a condition with a generous upper
+bound instead of sleeping for a fixed time.
+"""
+
+import ctypes
+import ctypes.util
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+SCREEN_W, SCREEN_H = 1280, 800
+
+
+class Timeout(AssertionError):
+    pass
+
+
+def wait_for(what, condition, timeout=15.0, interval=0.02):
+    """Polls `condition` until it returns something truthy and returns that."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Timeout(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(interval)
+
+
+class _Xlib:
+    """The two Xlib calls needed to ask whether a tray owns its selection."""
+
+    def __init__(self):
+        path = ctypes.util.find_library("X11") or "libX11.so.6"
+        lib = ctypes.CDLL(path)
+        lib.XOpenDisplay.restype = ctypes.c_void_p
+        lib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        lib.XInternAtom.restype = ctypes.c_ulong
+        lib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        lib.XGetSelectionOwner.restype = ctypes.c_ulong
+        lib.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        lib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.lib = lib
+
+    def selection_owned(self, display, selection):
+        dpy = self.lib.XOpenDisplay(display.encode())
+        if not dpy:
+            return False
+        try:
+            atom = self.lib.XInternAtom(dpy, selection.encode(), 0)
+            return self.lib.XGetSelectionOwner(dpy, atom) != 0
+        finally:
+            self.lib.XCloseDisplay(dpy)
+
+
+class Desktop:
+    """An Xvfb screen, optionally with a tray, torn down on exit."""
+
+    def __init__(self, with_tray=True, tray_edge="top"):
+        self.workdir = tempfile.mkdtemp(prefix="ovantic-e2e-")
+        self.procs = []
+        self.tray = None
+        self.tray_edge = tray_edge
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as reader:
+            number = reader.readline().strip()
+        if not number:
+            self.close()
+            raise RuntimeError("Xvfb did not start")
+        self.display = f":{number}"
+        self.env = self._environment()
+        self.xlib = _Xlib()
+        if with_tray:
+            self.start_tray()
+
+    def _environment(self):
+        env = {k: v for k, v in os.environ.items()
+               if not k.startswith(("WAYLAND", "QT_", "XDG_SESSION", "DBUS"))}
+        env.update({
+            "DISPLAY": self.display,
+            "QT_QPA_PLATFORM": "xcb",
+            # No session bus: the icon goes to the XEmbed tray, not to a status-notifier host
+            # that a developer's own desktop might be running.
+            "DBUS_SESSION_BUS_ADDRESS": "unix:path=/nonexistent",
+            "LANG": "en_US.UTF-8",
+            "HOME": self.workdir,
+            "XDG_RUNTIME_DIR": self.workdir,
+        })
+        env.pop("LC_ALL", None)
+        return env
+
+    def spawn(self, argv, **kwargs):
+        proc = subprocess.Popen(argv, env=self.env, **kwargs)
+        self.procs.append(proc)
+        return proc
+
+    def tray_running(self):
+        return self.xlib.selection_owned(self.display, "_NET_SYSTEM_TRAY_S0")
+
+    def start_tray(self):
+        self.tray = self.spawn(
+            ["trayer", "--edge", self.tray_edge, "--align", "right", "--widthtype", "request",
+             "--height", "32", "--SetDockType", "true", "--expand", "true",
+             "--transparent", "false", "--tint", "0x404040"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("the tray to own its selection", self.tray_running)
+
+    def run(self, *argv, check=True):
+        return subprocess.run(list(argv), env=self.env, capture_output=True, text=True,
+                              check=check, timeout=30)
+
+    # --- windows ------------------------------------------------------------------------------
+
+    def visible_windows(self, classname):
+        out = self.run("xdotool", "search", "--onlyvisible", "--classname", classname,
+                       check=False).stdout
+        return [int(w) for w in out.split()]
+
+    def geometry(self, window):
+        out = self.run("xdotool", "getwindowgeometry", "--shell", str(window), check=False).stdout
+        values = dict(re.findall(r"(\w+)=(-?\d+)", out))
+        if not {"X", "Y", "WIDTH", "HEIGHT"} <= values.keys():
+            return None
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    # --- input --------------------------------------------------------------------------------
+
+    def click(self, x, y, button=1):
+        self.run("xdotool", "mousemove", str(x), str(y), "click", str(button))
+
+    def keys(self, *names):
+        self.run("xdotool", "key", "--delay", "20", *names)
+
+    def type(self, text):
+        self.run("xdotool", "type", "--delay", "30", text)
+
+    def clipboard(self):
+        result = self.run("xclip", "-o", "-selection", "clipboard", check=False)
+        return result.stdout if result.returncode == 0 else None
+
+    def clear_clipboard(self):
+        # Owning the clipboard with a marker lets a test tell a fresh copy from an old one. xclip
+        # stays in the background serving it until another client takes the selection.
+        proc = self.spawn(["xclip", "-selection", "clipboard", "-i", "-quiet"],
+                          stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL)
+        proc.stdin.write(b"<e2e marker>")
+        proc.stdin.close()
+        wait_for("the clipboard marker", lambda: self.clipboard() == "<e2e marker>")
+
+    def screenshot(self, path):
+        self.run("import", "-display", self.display, "-window", "root", path)
+
+    # --- teardown -----------------------------------------------------------------------------
+
+    def close(self):
+        for proc in reversed(self.procs):
+            stop(proc)
+        if getattr(self, "xvfb", None):
+            stop(self.xvfb)
+        shutil.rmtree(self.workdir, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+def stop(proc, grace=5.0):
+    if proc.poll() is not None:
+        return
+    proc.send_signal(signal.SIGTERM)
+    try:
+        proc.wait(grace)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
+def rss_kib(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    raise RuntimeError(f"no VmRSS for {pid}")

@@ -1,0 +1,125 @@
+"""The tray application and its local rate service, as the end-to-end tests drive them."""
+
+import os
+import subprocess
+import sys
+
+from desktop import Timeout, rss_kib, stop, wait_for
+
+PANEL_SIZE = (320, 380)
+RATES_PATH = "/v4/latest/USD"
+
+
+class RatesServer:
+    """The local HTTPS rate service the test build of the app asks, on the port baked into it."""
+
+    def __init__(self, script, tls_dir, port, log_path):
+        self.log_path = log_path
+        cert, key = ensure_certificate(tls_dir)
+        open(log_path, "w").close()
+        self.proc = subprocess.Popen(
+            [sys.executable, script, "--cert", cert, "--key", key, "--port", str(port),
+             "--log", log_path],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        line = self.proc.stdout.readline().strip()
+        if line != str(port):
+            err = self.proc.stderr.read() if self.proc.poll() is not None else ""
+            stop(self.proc)
+            raise RuntimeError(f"rate server did not start on port {port}: {line!r} {err}")
+
+    def requests(self):
+        with open(self.log_path) as log:
+            return sum(1 for line in log if line.strip().endswith(RATES_PATH))
+
+    def close(self):
+        stop(self.proc)
+
+
+def ensure_certificate(tls_dir):
+    """A self-signed certificate for 127.0.0.1 at the place the test build trusts."""
+    os.makedirs(tls_dir, exist_ok=True)
+    cert, key = os.path.join(tls_dir, "cert.pem"), os.path.join(tls_dir, "key.pem")
+    if not (os.path.exists(cert) and os.path.exists(key)):
+        subprocess.run(
+            ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "3650",
+             "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+             "-keyout", key + ".tmp", "-out", cert + ".tmp"],
+            check=True, capture_output=True)
+        os.replace(key + ".tmp", key)
+        os.replace(cert + ".tmp", cert)
+    return cert, key
+
+
+class TrayApp:
+    """One run of the app binary on a desktop."""
+
+    def __init__(self, desktop, binary):
+        self.desktop = desktop
+        self.stderr_path = os.path.join(desktop.workdir, "app.stderr")
+        self.stderr = open(self.stderr_path, "w")
+        self.proc = desktop.spawn([binary], stdout=subprocess.DEVNULL, stderr=self.stderr)
+        self.icon_window = None
+
+    @property
+    def pid(self):
+        return self.proc.pid
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def stderr_text(self):
+        self.stderr.flush()
+        with open(self.stderr_path) as err:
+            return err.read()
+
+    def _windows(self):
+        found = {}
+        for window in self.desktop.visible_windows("ovantic"):
+            geometry = self.desktop.geometry(window)
+            if geometry:
+                found[window] = geometry
+        return found
+
+    def wait_for_icon(self, timeout=15.0):
+        def embedded():
+            self._check_alive()
+            for window, (x, y, w, h) in self._windows().items():
+                if (w, h) != PANEL_SIZE and w > 0 and h > 0:
+                    return window, (x, y, w, h)
+            return None
+
+        self.icon_window, self.icon_geometry = wait_for("the tray icon", embedded, timeout)
+        return self.icon_geometry
+
+    def panel(self):
+        """The geometry of the open panel, or None."""
+        self._check_alive()
+        for _, geometry in self._windows().items():
+            if geometry[2:] == PANEL_SIZE:
+                return geometry
+        return None
+
+    def wait_open(self, timeout=15.0):
+        return wait_for("the panel to open", self.panel, timeout)
+
+    def wait_closed(self, timeout=15.0):
+        wait_for("the panel to close", lambda: self.panel() is None, timeout)
+
+    def click_icon(self):
+        x, y, w, h = self.icon_geometry
+        self.desktop.click(x + w // 2, y + h // 2)
+
+    def rss_kib(self):
+        return rss_kib(self.pid)
+
+    def _check_alive(self):
+        if not self.alive():
+            raise AssertionError(
+                f"the app exited with {self.proc.returncode}: {self.stderr_text()}")
+
+    def close(self):
+        stop(self.proc)
+        self.stderr.close()
+
+
+__all__ = ["RatesServer", "TrayApp", "Timeout"]
