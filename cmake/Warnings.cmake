@@ -1,8 +1,9 @@
-# Warnings every target of ours gets; CI turns them into errors.
+# Warnings every target of ours gets; CI turns them into errors. -Wnull-dereference stays off:
+# at -O2 GCC 12 reports it inside inlined Qt headers for code that cannot be null.
 add_library(ovantic_warnings INTERFACE)
 target_compile_options(ovantic_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
-  -Woverloaded-virtual -Wconversion -Wsign-conversion -Wnull-dereference -Wdouble-promotion
+  -Woverloaded-virtual -Wconversion -Wsign-conversion -Wdouble-promotion
   -Wformat=2 -Wimplicit-fallthrough)
 if(OVANTIC_WERROR)
   target_compile_options(ovantic_warnings INTERFACE -Werror)
