@@ -1,5 +1,5 @@
 // Shows one panel in a window, with rates already in, for looking at it and taking screenshots:
-//   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--seconds N]
+//   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--open-menu] [--seconds N]
 // Under Xvfb: `Xvfb :55 -screen 0 1024x768x24 & DISPLAY=:55 panel_preview --dark &` and then
 // `DISPLAY=:55 import -window root shot.png`.
 #include <QApplication>
@@ -13,6 +13,7 @@
 #include "converter/currency_converter_view.h"
 #include "panel/all_conversions_view.h"
 #include "panel/converter_panel.h"
+#include "panel/currency_picker.h"
 #include "panel/rounded_card.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_main_queue.h"
@@ -80,6 +81,11 @@ int main(int argc, char** argv) {
       if (copyLine < list->lineCount()) QTest::mouseClick(list->line(copyLine), Qt::LeftButton);
     }
   });
+  if (args.contains(QStringLiteral("--open-menu"))) {
+    QTimer::singleShot(600, &panel, [&panel] {
+      panel.findChild<CurrencyPicker*>(QStringLiteral("toCurrencyPicker"))->showMenu();
+    });
+  }
   const int seconds = option(QStringLiteral("--seconds"), QStringLiteral("6")).toInt();
   QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
   QObject::connect(&panel, &ConverterPanel::closeRequested, &app, &QApplication::quit);

@@ -73,6 +73,13 @@ class ConverterPanel::Private {
   bool styling = false;
 };
 
+// Delayed and asynchronous work holds the panel only through a QPointer: it may be gone by then.
+void ConverterPanel::syncIfAlive(const QPointer<ConverterPanel>& panel) {
+  ConverterPanel* alive = panel.data();
+  if (alive == nullptr) return;
+  if (Private* d = alive->d_.get()) d->sync();
+}
+
 void ConverterPanel::Private::build() {
   backdrop = new VisualEffectView(q);
   backdrop->lower();
@@ -252,7 +259,7 @@ bool ConverterPanel::Private::scheduleReset(std::function<void(CurrencyConverter
                      const auto converter = weak.lock();
                      if (!converter) return;
                      reset(*converter);
-                     if (panel) panel->d_->sync();
+                     syncIfAlive(panel);
                    });
   return true;
 }
@@ -265,9 +272,7 @@ ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWi
   d_->build();
   d_->applyStyle();
   d_->redraw();
-  d_->model->onStateChange = [panel = QPointer<ConverterPanel>(this)] {
-    if (panel) panel->d_->sync();
-  };
+  d_->model->onStateChange = [panel = QPointer<ConverterPanel>(this)] { syncIfAlive(panel); };
 }
 
 ConverterPanel::~ConverterPanel() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -29,6 +30,8 @@ class ConverterPanel : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
+  static void syncIfAlive(const QPointer<ConverterPanel>& panel);
+
   class Private;
   std::unique_ptr<Private> d_;
 };

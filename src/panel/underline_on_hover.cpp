@@ -52,8 +52,8 @@ void UnderlineOnHover::setHovered(bool hovered) {
 }
 
 void UnderlineOnHover::placeLine() {
-  if (!target_) return;
-  line_->setGeometry(0, target_->height() - 1, target_->width(), 1);
+  const QRect area = target_->rect();
+  line_->setGeometry(0, area.height() - 1, area.width(), 1);
 }
 
 }  // namespace ovantic

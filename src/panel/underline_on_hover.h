@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QObject>
-#include <QPointer>
 
 class QWidget;
 
@@ -26,7 +25,7 @@ class UnderlineOnHover : public QObject {
   void setHovered(bool hovered);
   void placeLine();
 
-  QPointer<QWidget> target_;
+  QWidget* target_;  // our parent: it outlives us
   QWidget* line_;
   QColor color_ = Qt::blue;
   bool isHovered_ = false;
