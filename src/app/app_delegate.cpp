@@ -66,7 +66,8 @@ void AppDelegate::waitForTray() {
 
 void AppDelegate::setupMenuBarIcon() {
   statusItem = std::make_unique<QSystemTrayIcon>();
-  statusItem->setIcon(makeTrayIcon(iconPath, trayInk()));
+  QIcon icon = makeTrayIcon(iconPath, trayInk());
+  statusItem->setIcon(icon.isNull() ? plainDiscIcon(trayInk()) : icon);
   statusItem->setToolTip(QStringLiteral("Ovantic"));
   connect(statusItem.get(), &QSystemTrayIcon::activated, this, &AppDelegate::onActivated);
   statusItem->show();

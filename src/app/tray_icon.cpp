@@ -63,7 +63,23 @@ class TintedSvgEngine : public QIconEngine {
 }  // namespace
 
 QIcon makeTrayIcon(const QString& svgPath, const QColor& ink) {
-  QIcon icon(new TintedSvgEngine(std::make_shared<QSvgRenderer>(svgPath), ink));
+  auto renderer = std::make_shared<QSvgRenderer>(svgPath);
+  if (!renderer->isValid()) return {};
+  QIcon icon(new TintedSvgEngine(std::move(renderer), ink));
+  icon.setIsMask(true);
+  return icon;
+}
+
+QIcon plainDiscIcon(const QColor& ink) {
+  QPixmap disc(64, 64);
+  disc.fill(Qt::transparent);
+  QPainter p(&disc);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(ink);
+  p.drawEllipse(QRectF(2, 2, 60, 60));
+  p.end();
+  QIcon icon(disc);
   icon.setIsMask(true);
   return icon;
 }

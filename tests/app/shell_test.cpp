@@ -1,0 +1,333 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QTest>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_delegate.h"
+#include "app/outside_click_monitor.h"
+#include "app/popover_window.h"
+#include "app/tray_icon.h"
+#include "converter/currency_converter_view.h"
+#include "panel/converter_panel.h"
+
+namespace ovantic {
+namespace {
+
+class NeverAnsweringHttp : public HttpClient {
+ public:
+  void get(const std::string& url, std::function<void(Reply)>) override { urls.push_back(url); }
+  std::vector<std::string> urls;
+};
+
+class QueueOnHand : public MainQueue {
+ public:
+  void post(std::function<void()>) override {}
+  void postAfter(std::chrono::milliseconds, std::function<void()>) override {}
+};
+
+class NoClipboard : public Clipboard {
+ public:
+  void replaceWithText(std::string_view) override {}
+};
+
+// Everything written to standard error while it lives.
+class StderrCapture {
+ public:
+  StderrCapture() {
+    file_.open();
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    dup2(file_.handle(), STDERR_FILENO);
+  }
+  ~StderrCapture() { restore(); }
+
+  QString text() {
+    restore();
+    file_.seek(0);
+    return QString::fromUtf8(file_.readAll());
+  }
+
+ private:
+  void restore() {
+    if (saved_ < 0) return;
+    std::fflush(stderr);
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+    saved_ = -1;
+  }
+  QTemporaryFile file_;
+  int saved_ = -1;
+};
+
+// Runs the deferred closes and deletions the shell queued.
+void settle() {
+  for (int i = 0; i < 3; ++i) {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
+}  // namespace
+
+class ShellTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::shared_ptr<NeverAnsweringHttp> http;
+  std::unique_ptr<AppDelegate> delegate;
+
+  // A delegate whose tray icon exists, as after launching on a desktop with a tray.
+  AppDelegate& withIcon() {
+    delegate->setupMenuBarIcon();
+    return *delegate;
+  }
+
+ private slots:
+  void init() {
+    http = std::make_shared<NeverAnsweringHttp>();
+    ConverterServices services{std::make_shared<QueueOnHand>(), http,
+                               std::make_shared<NoClipboard>(), "en_US", "https://rates.test/"};
+    delegate = std::make_unique<AppDelegate>(std::move(services));
+    delegate->iconPath = QStringLiteral(OVANTIC_TEST_ICON);
+  }
+
+  void cleanup() {
+    delegate.reset();
+    settle();
+  }
+
+  // --- launching ----------------------------------------------------------------------------
+
+  void launchWithoutATrayShowsNothingSaysWhyOnceAndKeepsWaiting() {
+    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());  // the offscreen desktop has none
+    StderrCapture err;
+    delegate->applicationDidFinishLaunching();
+    const QString said = err.text();
+    QCOMPARE(said.count(QStringLiteral("no system tray is running")), 1);
+    QVERIFY(!delegate->statusItem);
+    QVERIFY(!delegate->popover);
+    QVERIFY(!delegate->eventMonitor);
+    QVERIFY(http->urls.empty());
+    // Without an icon there is nothing to anchor a panel to.
+    delegate->showPopover();
+    QVERIFY(!delegate->popover);
+    QVERIFY(!delegate->eventMonitor);
+    QVERIFY(http->urls.empty());
+  }
+
+  void theIconAloneAsksForNothing() {
+    withIcon();
+    QVERIFY(delegate->statusItem);
+    QVERIFY(!delegate->statusItem->icon().isNull());
+    QCOMPARE(delegate->statusItem->toolTip(), QStringLiteral("Ovantic"));
+    QVERIFY(!delegate->popover);
+    QVERIFY(!delegate->eventMonitor);
+    QVERIFY(http->urls.empty());
+  }
+
+  // --- opening and closing ------------------------------------------------------------------
+
+  void eachOpeningShowsAFreshPanelThatFetches() {
+    withIcon().togglePopover();
+    QPointer<PopoverWindow> first = delegate->popover;
+    QVERIFY(first);
+    QVERIFY(first->isVisible());
+    QVERIFY(delegate->eventMonitor);
+    QCOMPARE(first->size(), QSize(320, 380));
+    QCOMPARE(http->urls, std::vector<std::string>{"https://rates.test/"});
+    const auto firstModel = first->panel()->model();
+    firstModel->amountText = "9";
+
+    delegate->togglePopover();
+    QVERIFY(!delegate->popover);
+    QVERIFY(!delegate->eventMonitor);
+    settle();
+    QVERIFY(!first);
+
+    delegate->togglePopover();
+    QVERIFY(delegate->popover);
+    const auto secondModel = delegate->popover->panel()->model();
+    QVERIFY(secondModel != firstModel);
+    QCOMPARE(secondModel->amountText, std::string("1"));
+    QCOMPARE(http->urls.size(), std::size_t{2});
+  }
+
+  void theOpenPanelLiesWhollyOnTheScreen() {
+    withIcon().showPopover();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QVERIFY(screen->availableGeometry().contains(delegate->popover->frameGeometry()));
+  }
+
+  void closingWaitsForTheNextTurnOfTheLoop() {
+    withIcon().showPopover();
+    QPointer<PopoverWindow> window = delegate->popover;
+    QSignalSpy closed(delegate.get(), &AppDelegate::popoverClosed);
+    delegate->closePopover();
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!delegate->popover);
+    // Still on screen while the event that asked for the close finishes.
+    QVERIFY(window && window->isVisible());
+    settle();
+    QVERIFY(!window);
+  }
+
+  void closingWithNothingOpenDoesNothing() {
+    withIcon();
+    QSignalSpy closed(delegate.get(), &AppDelegate::popoverClosed);
+    delegate->closePopover();
+    delegate->stopEventMonitor();
+    QCOMPARE(closed.count(), 0);
+    QVERIFY(!delegate->eventMonitor);
+  }
+
+  void aPanelThatHidesItselfIsClosedAndTheNextClickOpensAgain() {
+    // What a popup does on a click elsewhere: it hides; the shell must not hold on to it.
+    withIcon().togglePopover();
+    QPointer<PopoverWindow> window = delegate->popover;
+    window->hide();
+    QVERIFY(!delegate->popover);
+    QVERIFY(!delegate->eventMonitor);
+    delegate->togglePopover();
+    QVERIFY(delegate->popover);
+    QVERIFY(delegate->popover != window);
+  }
+
+  void escapeInThePanelClosesIt() {
+    withIcon().togglePopover();
+    QTest::keyClick(delegate->popover->panel(), Qt::Key_Escape);
+    QVERIFY(!delegate->popover);
+    QVERIFY(!delegate->eventMonitor);
+  }
+
+  void theOldPanelHidingLateDoesNotCloseTheNewOne() {
+    withIcon().togglePopover();
+    delegate->togglePopover();  // the old window's close is still pending
+    delegate->togglePopover();
+    QPointer<PopoverWindow> current = delegate->popover;
+    QVERIFY(current);
+    settle();  // now the old one hides
+    QCOMPARE(delegate->popover.data(), current.data());
+    QVERIFY(delegate->eventMonitor);
+    QVERIFY(current->isVisible());
+  }
+
+  // --- the tray icon ------------------------------------------------------------------------
+
+  void theIconIsARoundDiscWithTheSignCutOutAtAnySize() {
+    const QIcon icon = makeTrayIcon(QStringLiteral(OVANTIC_TEST_ICON), QColor(200, 0, 0));
+    QVERIFY(!icon.isNull());
+    QVERIFY(icon.isMask());
+    for (const int side : {16, 22, 64, 256}) {
+      const QImage image = icon.pixmap(QSize(side, side)).toImage();
+      QCOMPARE(image.size(), QSize(side, side));
+      const auto at = [&](double x, double y) {
+        return image.pixelColor(static_cast<int>(x * side / 64), static_cast<int>(y * side / 64));
+      };
+      QCOMPARE(at(1, 1).alpha(), 0);            // outside the disc
+      QCOMPARE(at(10, 32), QColor(200, 0, 0));  // the disc, in the ink
+      // The sign's strokes are holes, where a pixel fits inside one.
+      if (side < 64) continue;
+      QCOMPARE(at(32, 15.5).alpha(), 0);  // the top stroke
+      QCOMPARE(at(31, 43.5).alpha(), 0);  // the leg
+      QCOMPARE(at(34, 20.5).alpha(), 0);  // the bowl
+    }
+  }
+
+  void aTallTrayCellKeepsTheDiscRound() {
+    const QIcon icon = makeTrayIcon(QStringLiteral(OVANTIC_TEST_ICON), Qt::black);
+    const QImage image = icon.pixmap(QSize(22, 30)).toImage();
+    // The disc fills the centred 22 by 22 square: rows 4 to 25.
+    QCOMPARE(image.pixelColor(11, 2).alpha(), 0);
+    QCOMPARE(image.pixelColor(11, 27).alpha(), 0);
+    QCOMPARE(image.pixelColor(4, 15).alpha(), 255);
+  }
+
+  void anUnreadableIconFileStillLeavesSomethingToClick() {
+    QVERIFY(makeTrayIcon(QStringLiteral("/nonexistent/ovantic.svg"), Qt::black).isNull());
+    delegate->iconPath = QStringLiteral("/nonexistent/ovantic.svg");
+    withIcon();
+    const QImage image = delegate->statusItem->icon().pixmap(QSize(32, 32)).toImage();
+    QCOMPARE(image.pixelColor(16, 16).alpha(), 255);
+    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
+  }
+
+  // --- the outside-click monitor ------------------------------------------------------------
+
+  void theMonitorTellsOutsideFromInside() {
+    QWidget panel;
+    auto* inner = new QWidget(&panel);
+    inner->setGeometry(0, 0, 100, 100);
+    panel.setGeometry(500, 100, 200, 200);
+    QWidget other;
+    other.setGeometry(0, 0, 200, 200);
+    QRect iconArea;
+    std::vector<OutsideClickMonitor::Reason> seen;
+    panel.show();
+    other.show();
+    auto monitor = std::make_unique<OutsideClickMonitor>(
+        &panel, [&] { return iconArea; },
+        [&](OutsideClickMonitor::Reason reason) { seen.push_back(reason); });
+
+    QTest::mouseClick(inner, Qt::LeftButton);
+    QTest::mouseClick(&other, Qt::RightButton);
+    QVERIFY(seen.empty());
+
+    // A menu the panel opened is part of it, wherever it sits on screen.
+    QMenu menu(inner);
+    menu.addAction(QStringLiteral("EUR"));
+    menu.popup(QPoint(0, 300));
+    QTest::mousePress(&menu, Qt::LeftButton);
+    menu.close();
+    QVERIFY(seen.empty());
+
+    // A click on the tray icon is the icon's own business: it toggles the panel.
+    iconArea = QRect(other.mapToGlobal(QPoint(0, 0)), other.size());
+    QTest::mouseClick(&other, Qt::LeftButton);
+    QVERIFY(seen.empty());
+
+    iconArea = QRect();
+    QTest::mouseClick(&other, Qt::LeftButton);
+    QCOMPARE(seen, std::vector{OutsideClickMonitor::Reason::clickOutside});
+
+    seen.clear();
+    monitor.reset();
+    QTest::mouseClick(&other, Qt::LeftButton);
+    QVERIFY(seen.empty());
+  }
+
+  void theMonitorSeesThePanelHideOrLoseTheFocus() {
+    QWidget toplevel;
+    QWidget popup(nullptr, Qt::Popup);
+    std::vector<OutsideClickMonitor::Reason> seen;
+    const auto record = [&](OutsideClickMonitor::Reason reason) { seen.push_back(reason); };
+
+    OutsideClickMonitor onToplevel(&toplevel, {}, record);
+    toplevel.show();
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(&toplevel, &deactivate);
+    toplevel.hide();
+    QCOMPARE(seen, (std::vector{OutsideClickMonitor::Reason::panelLostFocus,
+                                OutsideClickMonitor::Reason::panelHidden}));
+
+    // A popup never holds the focus in the first place; only its hiding counts.
+    seen.clear();
+    OutsideClickMonitor onPopup(&popup, {}, record);
+    QCoreApplication::sendEvent(&popup, &deactivate);
+    QVERIFY(std::count(seen.begin(), seen.end(), OutsideClickMonitor::Reason::panelLostFocus) == 0);
+  }
+};
+
+}  // namespace ovantic
+
+QTEST_MAIN(ovantic::ShellTest)
+#include "shell_test.moc"
