@@ -1,5 +1,6 @@
 // Shows one panel in a window, with rates already in, for looking at it and taking screenshots:
-//   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--open-menu] [--seconds N]
+//   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--open-menu] [--height N]
+//                 [--seconds N]
 // Under Xvfb: `Xvfb :55 -screen 0 1024x768x24 & DISPLAY=:55 panel_preview --dark &` and then
 // `DISPLAY=:55 import -window root shot.png`.
 #include <QApplication>
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
       std::make_shared<QtClipboard>(), option(QStringLiteral("--locale"), "en_IN").toStdString()});
   ConverterPanel panel(model);
   panel.setWindowTitle(QStringLiteral("Ovantic"));
-  panel.resize(320, 560);
+  panel.resize(320, option(QStringLiteral("--height"), QStringLiteral("560")).toInt());
   panel.move(40, 40);
   panel.show();
 
@@ -74,8 +75,19 @@ int main(int argc, char** argv) {
   const int copyLine = option(QStringLiteral("--copy-line"), QStringLiteral("-1")).toInt();
   QTimer::singleShot(300, &panel, [&panel, amount, copyLine] {
     auto* field = panel.findChild<QLineEdit*>(QStringLiteral("amountField"));
+    qInfo("panel size hint before: %dx%d", panel.sizeHint().width(), panel.sizeHint().height());
     field->selectAll();
     QTest::keyClicks(field, amount);
+    qInfo("panel size hint with the amount: %dx%d", panel.sizeHint().width(),
+          panel.sizeHint().height());
+    if (qEnvironmentVariableIsSet("PANEL_PREVIEW_GEOMETRY")) {
+      for (QWidget* child : panel.findChildren<QWidget*>()) {
+        if (child->objectName().isEmpty() || !child->isVisible()) continue;
+        const QRect box(child->mapTo(&panel, QPoint(0, 0)), child->size());
+        qInfo("%-22s x %3d y %3d w %3d h %3d hint h %3d", qPrintable(child->objectName()), box.x(),
+              box.y(), box.width(), box.height(), child->sizeHint().height());
+      }
+    }
     if (copyLine >= 0) {
       auto* list = panel.findChild<AllConversionsView*>(QStringLiteral("allConversionsView"));
       if (copyLine < list->lineCount()) QTest::mouseClick(list->line(copyLine), Qt::LeftButton);
