@@ -1,6 +1,7 @@
 // Copying the result and the all-units lines, and the two seconds of "Copied!" after each click.
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTest>
 #include <chrono>
 
@@ -155,6 +156,24 @@ class PanelCopyTest : public QObject {
     for (int i = 0; i < list->lineCount(); ++i) {
       if (i != after) QVERIFY(list->valueLabel(i)->text() != "Copied!");
     }
+  }
+
+  void feedbackUpdatesTheLinesInPlace() {
+    PanelHarness h;
+    h.showWithRates();
+    h.type("2.5 cr");
+    auto* list = h.find<AllConversionsView>("allConversionsView");
+    const QPointer<QWidget> first = list->line(0);
+    QTest::mouseClick(list->line(1), Qt::LeftButton);
+    h.queue->advance(2000ms);
+    // Clicks and resets change only texts; a keystroke that leaves the entries alike keeps the
+    // widgets (and keyboard focus on them) too.
+    QVERIFY(first);
+    QCOMPARE(list->line(0), first.data());
+    h.stateChanged();
+    QCOMPARE(list->line(0), first.data());
+    h.type(" ");
+    QCOMPARE(list->line(0), first.data());
   }
 
   void copiedTextUsesTheTargetAtClickTime() {
