@@ -1,0 +1,109 @@
+#!/usr/bin/env python3
+"""Checks what installing and packaging put where, by running the real install rules.
+
+    packaging_test.py --build-dir DIR
+"""
+
+import argparse
+import configparser
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+BUILD_DIR = None
+
+EXPECTED_FILES = {
+    "usr/bin/ovantic",
+    "usr/share/applications/ovantic.desktop",
+    "usr/share/icons/hicolor/scalable/apps/ovantic.svg",
+    "etc/xdg/autostart/ovantic.desktop",
+}
+
+
+def files_under(root):
+    found = set()
+    for folder, _, names in os.walk(root):
+        for name in names:
+            found.add(os.path.relpath(os.path.join(folder, name), root))
+    return found
+
+
+def desktop_entry(path):
+    parser = configparser.ConfigParser(interpolation=None)
+    parser.optionxform = str
+    parser.read(path, encoding="utf-8")
+    return parser["Desktop Entry"]
+
+
+class Install(unittest.TestCase):
+    def setUp(self):
+        self.destdir = tempfile.mkdtemp(prefix="ovantic-install-")
+        self.addCleanup(shutil.rmtree, self.destdir, True)
+
+    def install(self, prefix):
+        env = dict(os.environ, DESTDIR=self.destdir)
+        subprocess.run(["cmake", "--install", BUILD_DIR, "--prefix", prefix], env=env,
+                       check=True, capture_output=True)
+
+    def test_a_usr_install_puts_each_file_where_the_desktop_looks(self):
+        self.install("/usr")
+        self.assertEqual(files_under(self.destdir), EXPECTED_FILES)
+        self.assertTrue(os.access(os.path.join(self.destdir, "usr/bin/ovantic"), os.X_OK))
+
+        menu = desktop_entry(os.path.join(self.destdir, "usr/share/applications/ovantic.desktop"))
+        self.assertEqual(menu["Type"], "Application")
+        self.assertEqual(menu["Exec"], "ovantic")
+        self.assertEqual(menu["Icon"], "ovantic")
+        self.assertEqual(menu["Name"], "Ovantic")
+
+        autostart = desktop_entry(os.path.join(self.destdir, "etc/xdg/autostart/ovantic.desktop"))
+        self.assertEqual(autostart["Exec"], "ovantic")
+        self.assertEqual(autostart["NoDisplay"], "true")
+
+    def test_another_prefix_keeps_the_autostart_entry_inside_it(self):
+        self.install("/opt/ovantic")
+        self.assertEqual(files_under(self.destdir),
+                         {"opt/ovantic/" + f.removeprefix("usr/") for f in EXPECTED_FILES})
+
+
+@unittest.skipUnless(shutil.which("dpkg-deb"), "dpkg-deb is not installed")
+class DebianPackage(unittest.TestCase):
+    def test_the_package_holds_the_files_and_names_the_runtime_packages(self):
+        out = tempfile.mkdtemp(prefix="ovantic-deb-")
+        self.addCleanup(shutil.rmtree, out, True)
+        subprocess.run(["cpack", "-G", "DEB", "-B", out, "--config",
+                        os.path.join(BUILD_DIR, "CPackConfig.cmake")],
+                       check=True, capture_output=True, cwd=BUILD_DIR)
+        debs = [f for f in os.listdir(out) if f.endswith(".deb")]
+        self.assertEqual(len(debs), 1, os.listdir(out))
+        deb = os.path.join(out, debs[0])
+
+        listing = subprocess.run(["dpkg-deb", "-c", deb], check=True, capture_output=True,
+                                 text=True).stdout
+        paths = {line.split()[-1].removeprefix("./") for line in listing.splitlines()
+                 if not line.endswith("/")}
+        self.assertEqual(paths, EXPECTED_FILES)
+
+        depends = subprocess.run(["dpkg-deb", "-f", deb, "Depends"], check=True,
+                                 capture_output=True, text=True).stdout
+        names = {part.split()[0] for part in depends.split(",") if part.strip()}
+        for needed in ("libqt6widgets6", "libqt6gui6", "libqt6svg6", "libcurl4",
+                       "fonts-noto-color-emoji", "ca-certificates"):
+            self.assertIn(needed, names)
+        self.assertTrue(any(n.startswith("libicu") for n in names), depends)
+
+
+def main():
+    global BUILD_DIR
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build-dir", required=True)
+    args, rest = parser.parse_known_args()
+    BUILD_DIR = os.path.abspath(args.build_dir)
+    unittest.main(argv=[sys.argv[0], "-v", *rest])
+
+
+if __name__ == "__main__":
+    main()
