@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/app_delegate.h"
+#include "app/deferred_http_client.h"
 #include "converter/currency_converter_view.h"
 #include "platform/curl_http_client.h"
 #include "platform/qt/qt_clipboard.h"
@@ -33,7 +34,8 @@ int main(int argc, char* argv[]) {
 
   ovantic::ConverterServices services;
   services.mainQueue = std::make_shared<ovantic::QtMainQueue>();
-  services.http = std::make_shared<ovantic::CurlHttpClient>(httpOptions);
+  services.http = std::make_shared<ovantic::DeferredHttpClient>(
+      [httpOptions] { return std::make_unique<ovantic::CurlHttpClient>(httpOptions); });
   services.clipboard = std::make_shared<ovantic::QtClipboard>();
   services.ratesUrl = ratesUrl.empty() ? std::string(ovantic::defaultRatesUrl) : ratesUrl;
 

@@ -138,7 +138,7 @@ class Desktop:
     # --- input --------------------------------------------------------------------------------
 
     def click(self, x, y, button=1):
-        self.run("xdotool", "mousemove", str(x), str(y), "click", str(button))
+        self.run("xdotool", "mousemove", str(x), str(y), "click", "--delay", "0", str(button))
 
     def keys(self, *names):
         self.run("xdotool", "key", "--delay", "20", *names)
