@@ -60,20 +60,34 @@ class CurlHttpClient::Worker {
   explicit Worker(Options options) : options_(std::move(options)) {
     std::call_once(curlGlobalInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     multi_ = curl_multi_init();
-    if (multi_ != nullptr) thread_ = std::thread([this] { run(); });
   }
 
+  // Runs once the thread is done with the multi handle: after the join, or on the worker thread
+  // itself as its last act when it was left to wind down alone.
   ~Worker() {
+    // A get() racing with shutdown may have queued after the worker's last look.
+    abortQueued();
+    if (multi_ != nullptr) curl_multi_cleanup(multi_);
+  }
+
+  // The thread holds the worker too, so a client released on that very thread (by one of its own
+  // completions) can leave the worker to finish instead of joining itself.
+  static void start(const std::shared_ptr<Worker>& worker) {
+    if (worker->multi_ != nullptr) worker->thread_ = std::thread([worker] { worker->run(); });
+  }
+
+  void stop() {
     {
       std::lock_guard lock(mutex_);
       stopping_ = true;
     }
-    if (multi_ == nullptr) return;
+    if (!thread_.joinable()) return;
     curl_multi_wakeup(multi_);
-    thread_.join();
-    // A get() racing with destruction may have queued after the worker's last look.
-    abortQueued();
-    curl_multi_cleanup(multi_);
+    if (thread_.get_id() == std::this_thread::get_id()) {
+      thread_.detach();
+    } else {
+      thread_.join();
+    }
   }
 
   Worker(const Worker&) = delete;
@@ -227,9 +241,13 @@ class CurlHttpClient::Worker {
 };
 
 CurlHttpClient::CurlHttpClient(Options options)
-    : worker_(std::make_unique<Worker>(std::move(options))) {}
+    : worker_(std::make_shared<Worker>(std::move(options))) {
+  Worker::start(worker_);
+}
 
-CurlHttpClient::~CurlHttpClient() = default;
+CurlHttpClient::~CurlHttpClient() {
+  worker_->stop();
+}
 
 void CurlHttpClient::get(const std::string& url, std::function<void(Reply)> done) {
   worker_->submit(url, std::move(done));

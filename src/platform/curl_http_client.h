@@ -14,7 +14,9 @@ struct CurlHttpClientOptions {
 };
 
 // One client serves every panel for the whole run, like a platform's shared session: a worker
-// thread it owns drives all transfers. Destroying it aborts what is in flight and joins.
+// thread it owns drives all transfers. Destroying it aborts what is in flight and joins; every
+// aborted request still completes, once, with the error "aborted". A client released from one of
+// its own completions cannot join its own thread and lets it wind down by itself instead.
 class CurlHttpClient : public HttpClient {
  public:
   using Options = CurlHttpClientOptions;
@@ -28,7 +30,7 @@ class CurlHttpClient : public HttpClient {
 
  private:
   class Worker;
-  std::unique_ptr<Worker> worker_;
+  std::shared_ptr<Worker> worker_;
 };
 
 }  // namespace ovantic

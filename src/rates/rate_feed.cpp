@@ -1,4 +1,5 @@
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>

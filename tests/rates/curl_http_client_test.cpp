@@ -29,9 +29,11 @@ struct Completions {
 
   std::function<void(Reply)> callback() {
     return [this](Reply reply) {
-      std::lock_guard lock(mutex);
-      replies.push_back(std::move(reply));
-      ++calls;
+      {
+        std::lock_guard lock(mutex);
+        replies.push_back(std::move(reply));
+      }
+      ++calls;  // last: a test that sees the count may let go of this object at once
     };
   }
 };
@@ -133,6 +135,36 @@ TEST_F(CurlHttpClientTest, DestroyingTheClientCompletesQueuedRequestsOnce) {
   EXPECT_EQ(completions.calls, 20);
   std::lock_guard lock(completions.mutex);
   for (const Reply& reply : completions.replies) EXPECT_TRUE(reply.error);
+}
+
+// The last owner may let go of the client inside one of its completions, on the client's own
+// thread, which cannot join itself.
+TEST_F(CurlHttpClientTest, ClientReleasedByItsOwnCompletionWindsDown) {
+  Completions hanging;
+  std::promise<void> ownerGone;
+  std::shared_future<void> gate = ownerGone.get_future().share();
+  auto released = std::make_shared<std::promise<void>>();
+  std::future<void> releasedNow = released->get_future();
+  {
+    auto client = std::make_shared<CurlHttpClient>(trusting());
+    const int before = server->requestsFor("/hang/v4/latest/USD");
+    client->get(server->url("/hang"), hanging.callback());
+    ASSERT_TRUE(server->waitForRequests("/hang/v4/latest/USD", before + 1));
+    client->get(server->url("/empty"), [client, gate, released](Reply) mutable {
+      gate.wait();
+      client.reset();  // the last reference
+      released->set_value();
+    });
+  }
+  ownerGone.set_value();
+  ASSERT_EQ(releasedNow.wait_for(20s), std::future_status::ready);
+
+  // The request still out is aborted and completed once as the worker winds down.
+  const auto bound = std::chrono::steady_clock::now() + 20s;
+  while (hanging.calls == 0 && std::chrono::steady_clock::now() < bound) {
+    std::this_thread::sleep_for(5ms);
+  }
+  EXPECT_EQ(hanging.calls, 1);
 }
 
 TEST_F(CurlHttpClientTest, ServesRequestsFromSeveralThreadsEachOnce) {

@@ -70,7 +70,7 @@ RatesTestServer::RatesTestServer() {
   posix_spawn_file_actions_addclose(&toPipe, out[0]);
   posix_spawn_file_actions_addclose(&toPipe, out[1]);
   pid_ = spawn({"python3", OVANTIC_RATES_SERVER_SCRIPT, "--cert", certFile_, "--key", keyFile_,
-                "--log", logFile_},
+                "--log", logFile_, "--exit-with-parent"},
                &toPipe);
   posix_spawn_file_actions_destroy(&toPipe);
   close(out[1]);

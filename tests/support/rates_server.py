@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """A local HTTPS rate service for tests.
 
-    python3 rates_server.py --cert CERT --key KEY [--port N] [--log FILE]
+    python3 rates_server.py --cert CERT --key KEY [--port N] [--log FILE] [--exit-with-parent]
 
 Prints the port it listens on (alone, on the first line of stdout) once it accepts connections.
-With --log, appends the path of every request to FILE, one per line.
+With --log, appends the path of every request to FILE, one per line. With --exit-with-parent it
+stops by itself once the process that started it is gone, so a test program that crashes leaves
+no server behind.
 
 Any path ending in /v4/latest/USD is answered by the scenario its prefix names:
   (none)            200, a good reply
@@ -32,6 +34,7 @@ Anything else is 404.
 import argparse
 import http.server
 import json
+import os
 import signal
 import socketserver
 import ssl
@@ -182,6 +185,7 @@ def main():
     parser.add_argument("--key", required=True)
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--log")
+    parser.add_argument("--exit-with-parent", action="store_true")
     args = parser.parse_args()
 
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
@@ -196,6 +200,17 @@ def main():
 
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
+
+    if args.exit_with_parent:
+        parent = os.getppid()
+
+        def watch_parent():
+            while not stopping.wait(0.2):
+                if os.getppid() != parent:
+                    os.kill(os.getpid(), signal.SIGTERM)
+                    return
+
+        threading.Thread(target=watch_parent, daemon=True).start()
 
     print(server.server_address[1], flush=True)
     try:
