@@ -95,10 +95,10 @@ void AppDelegate::showPopover() {
 
   auto* window =
       new PopoverWindow(std::move(model), popoverKindFor(QGuiApplication::platformName()));
-  const PopupAnchor anchor{statusItem->geometry(), QCursor::pos(), {}};
-  PopupAnchor placed = anchor;
-  placed.area = usableAreaAround(anchor.icon.isEmpty() ? anchor.cursor : anchor.icon.center());
-  window->move(popupPosition(window->size(), placed));
+  PopupAnchor anchor{statusItem->geometry(), QCursor::pos(), {}};
+  anchor.area = usableAreaAround(anchor.icon.isEmpty() ? anchor.cursor : anchor.icon.center());
+  const int maxHeight = anchor.area ? anchor.area->height() : QWIDGETSIZE_MAX;
+  window->setPlacement([anchor](QSize size) { return popupPosition(size, anchor); }, maxHeight);
 
   connect(window->panel(), &ConverterPanel::closeRequested, this, [this, window] {
     if (popover == window) closePopover();

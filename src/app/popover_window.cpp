@@ -1,6 +1,7 @@
 #include "app/popover_window.h"
 
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "converter/currency_converter_view.h"
 #include "panel/converter_panel.h"
@@ -27,10 +28,13 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
   // The click that closes the panel must not go on to the tray icon underneath, where it would
   // open a new panel straight away.
   setAttribute(Qt::WA_NoMouseReplay);
-  setFixedSize(kWidth, kHeight);
+  panel_->setFixedWidth(kWidth);
+  panel_->setMinimumHeight(kHeight);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  // The window follows the panel's preferred size, which the minimum above keeps at 380 or more.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
   layout->addWidget(panel_);
   // A popup takes the keyboard from the window system but hands it to no widget by itself, so the
   // panel's first field would not get what the user types.
@@ -38,5 +42,17 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
 }
 
 PopoverWindow::~PopoverWindow() = default;
+
+void PopoverWindow::setPlacement(std::function<QPoint(QSize)> placement, int maxHeight) {
+  placement_ = std::move(placement);
+  panel_->setMaximumHeight(std::max(kHeight, maxHeight));
+  layout()->activate();
+  move(placement_(size()));
+}
+
+void PopoverWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (placement_) move(placement_(size()));
+}
 
 }  // namespace ovantic

@@ -2,6 +2,7 @@
 
 #include <QStringView>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 namespace ovantic {
@@ -20,7 +21,10 @@ enum class PopoverKind {
 
 PopoverKind popoverKindFor(QStringView platformName);
 
-// The window that holds one converter panel while it is open; 320 by 380 logical pixels.
+// The window that holds one converter panel while it is open: 320 logical pixels wide and at least
+// 380 high. It grows with its content (the all-units list appears once there is a result) rather
+// than squeezing it, up to `maxHeight`, and takes its place from `placement` whenever its size
+// changes, so a panel above a bottom tray stays on top of the icon as it grows.
 class PopoverWindow : public QWidget {
   Q_OBJECT
 
@@ -34,9 +38,15 @@ class PopoverWindow : public QWidget {
   PopoverKind kind() const { return kind_; }
   ConverterPanel* panel() const { return panel_; }
 
+  void setPlacement(std::function<QPoint(QSize)> placement, int maxHeight);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   PopoverKind kind_;
   ConverterPanel* panel_;
+  std::function<QPoint(QSize)> placement_;
 };
 
 }  // namespace ovantic

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QSignalSpy>
@@ -23,15 +24,26 @@
 namespace ovantic {
 namespace {
 
-class NeverAnsweringHttp : public HttpClient {
+// Holds every request until the test answers it.
+class HeldHttp : public HttpClient {
  public:
-  void get(const std::string& url, std::function<void(Reply)>) override { urls.push_back(url); }
+  void get(const std::string& url, std::function<void(Reply)> done) override {
+    urls.push_back(url);
+    pending.push_back(std::move(done));
+  }
+  void answerLast(std::string body) {
+    auto done = std::move(pending.back());
+    pending.pop_back();
+    done(Reply{std::move(body), std::nullopt});
+  }
   std::vector<std::string> urls;
+  std::vector<std::function<void(Reply)>> pending;
 };
 
-class QueueOnHand : public MainQueue {
+// Runs posted work at once; delayed work (the copy feedback's end) never comes due here.
+class InlineQueue : public MainQueue {
  public:
-  void post(std::function<void()>) override {}
+  void post(std::function<void()> task) override { task(); }
   void postAfter(std::chrono::milliseconds, std::function<void()>) override {}
 };
 
@@ -83,7 +95,7 @@ class ShellTest : public QObject {
   Q_OBJECT
 
  private:
-  std::shared_ptr<NeverAnsweringHttp> http;
+  std::shared_ptr<HeldHttp> http;
   std::unique_ptr<AppDelegate> delegate;
 
   // A delegate whose tray icon exists, as after launching on a desktop with a tray.
@@ -94,8 +106,8 @@ class ShellTest : public QObject {
 
  private slots:
   void init() {
-    http = std::make_shared<NeverAnsweringHttp>();
-    ConverterServices services{std::make_shared<QueueOnHand>(), http,
+    http = std::make_shared<HeldHttp>();
+    ConverterServices services{std::make_shared<InlineQueue>(), http,
                                std::make_shared<NoClipboard>(), "en_US", "https://rates.test/"};
     delegate = std::make_unique<AppDelegate>(std::move(services));
     delegate->iconPath = QStringLiteral(OVANTIC_TEST_ICON);
@@ -143,7 +155,8 @@ class ShellTest : public QObject {
     QVERIFY(first);
     QVERIFY(first->isVisible());
     QVERIFY(delegate->eventMonitor);
-    QCOMPARE(first->size(), QSize(320, 380));
+    QCOMPARE(first->width(), 320);
+    QVERIFY(first->height() >= 380);
     QCOMPARE(http->urls, std::vector<std::string>{"https://rates.test/"});
     const auto firstModel = first->panel()->model();
     firstModel->amountText = "9";
@@ -166,6 +179,29 @@ class ShellTest : public QObject {
     withIcon().showPopover();
     QScreen* screen = QGuiApplication::primaryScreen();
     QVERIFY(screen->availableGeometry().contains(delegate->popover->frameGeometry()));
+  }
+
+  void thePanelGrowsWithItsResultAndStaysInPlace() {
+    withIcon().showPopover();
+    PopoverWindow* window = delegate->popover;
+    settle();
+    const QRect before = window->frameGeometry();
+    QCOMPARE(before.width(), 320);
+    QVERIFY(before.height() >= 380);
+
+    // Rates arrive, then an amount: the all-units list appears below the result.
+    http->answerLast(R"({"rates":{"USD":1,"INR":83.12,"EUR":0.92}})");
+    auto* field = window->panel()->findChild<QLineEdit*>(QStringLiteral("amountField"));
+    QVERIFY(field);
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("2.5 cr"));
+    settle();
+    const QRect after = window->frameGeometry();
+    QCOMPARE(after.width(), 320);
+    QVERIFY2(after.height() > before.height(), "the list was squeezed into the old height");
+    // Anchored below the icon: the top stays, the panel grows downwards, still on screen.
+    QCOMPARE(after.top(), before.top());
+    QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(after));
   }
 
   void closingWaitsForTheNextTurnOfTheLoop() {

@@ -6,8 +6,13 @@ import sys
 
 from desktop import Timeout, rss_kib, stop, wait_for
 
-PANEL_SIZE = (320, 380)
+PANEL_WIDTH, PANEL_MIN_HEIGHT = 320, 380
 RATES_PATH = "/v4/latest/USD"
+
+
+def is_panel(geometry):
+    """The panel is 320 wide and at least 380 high (it grows to show the all-units list)."""
+    return geometry[2] == PANEL_WIDTH and geometry[3] >= PANEL_MIN_HEIGHT
 
 
 class RatesServer:
@@ -84,7 +89,7 @@ class TrayApp:
         def embedded():
             self._check_alive()
             for window, (x, y, w, h) in self._windows().items():
-                if (w, h) != PANEL_SIZE and w > 0 and h > 0:
+                if not is_panel((x, y, w, h)) and w > 0 and h > 0:
                     return window, (x, y, w, h)
             return None
 
@@ -95,7 +100,7 @@ class TrayApp:
         """The geometry of the open panel, or None."""
         self._check_alive()
         for _, geometry in self._windows().items():
-            if geometry[2:] == PANEL_SIZE:
+            if is_panel(geometry):
                 return geometry
         return None
 

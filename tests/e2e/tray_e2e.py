@@ -22,7 +22,7 @@ from tray_app import RatesServer, TrayApp  # noqa: E402
 
 CONFIG = argparse.Namespace()
 
-# Where things are inside the 320 by 380 panel, from its top-left corner.
+# Where things are inside the panel, from its top-left corner.
 RESULT_OFFSET = (200, 210)
 FROM_PICKER_OFFSET = (64, 101)
 # How long the result shows "Copied!" and ignores clicks, with a margin.
