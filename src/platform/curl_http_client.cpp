@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t maxBodyBytes = std::size_t{4} * 1024 * 1024;
 
 // Long enough that an idle worker costs nothing; new work and shutdown wake it at once.
-constexpr int idlePollMilliseconds = 1000;
+constexpr int idlePollMilliseconds = 60 * 1000;
 
 constexpr const char* abortedError = "aborted";
 

@@ -236,6 +236,15 @@ TEST_F(RateFeedTest, ConnectionRefusedFailsToLoad) {
   EXPECT_EQ(*stateChanges, 1);
 }
 
+TEST_F(RateFeedTest, HandshakeThatNeverEndsFailsToLoad) {
+  testing::SilentListener silent;
+  useImpatientClient();
+  auto view = converterFor("https://127.0.0.1:" + std::to_string(silent.port()) + "/v4/latest/USD");
+  fetch(*view);
+  EXPECT_FALSE(view->isLoading);
+  EXPECT_EQ(view->rateText, "Failed to load rates");
+}
+
 TEST_F(RateFeedTest, UntrustedCertificateFailsToLoad) {
   http = std::make_shared<RoutingHttpClient>(
       std::make_shared<CurlHttpClient>());  // the system's CA bundle only

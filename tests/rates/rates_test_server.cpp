@@ -134,4 +134,21 @@ int closedPort() {
   return port;
 }
 
+SilentListener::SilentListener() {
+  fd_ = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+      listen(fd_, 16) != 0 || getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    throw std::runtime_error("cannot listen on a local port");
+  }
+  port_ = ntohs(address.sin_port);
+}
+
+SilentListener::~SilentListener() {
+  if (fd_ >= 0) close(fd_);
+}
+
 }  // namespace ovantic::testing

@@ -38,4 +38,19 @@ class RatesTestServer {
 // A local port nothing listens on, for connection-refused cases.
 int closedPort();
 
+// A local port that takes connections (the kernel completes them) but never says a word, so a
+// TLS handshake with it never ends.
+class SilentListener {
+ public:
+  SilentListener();
+  ~SilentListener();
+  SilentListener(const SilentListener&) = delete;
+  SilentListener& operator=(const SilentListener&) = delete;
+  int port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
 }  // namespace ovantic::testing
