@@ -3,6 +3,8 @@
 include(GNUInstallDirs)
 
 install(TARGETS ovantic RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The HTTPS module, found by the executable relative to its own place (see src/app).
+install(TARGETS ovantic_http LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/ovantic)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/ovantic.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/ovantic.svg

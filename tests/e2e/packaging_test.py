@@ -14,13 +14,20 @@ import tempfile
 import unittest
 
 BUILD_DIR = None
+LIBDIR = None
 
 EXPECTED_FILES = {
     "usr/bin/ovantic",
+    "usr/{libdir}/ovantic/libovantic-http.so",
     "usr/share/applications/ovantic.desktop",
     "usr/share/icons/hicolor/scalable/apps/ovantic.svg",
     "etc/xdg/autostart/ovantic.desktop",
 }
+
+
+def expected(prefix):
+    return {prefix + f.removeprefix("usr/").format(libdir=LIBDIR) if f.startswith("usr/")
+            else f for f in EXPECTED_FILES}
 
 
 def files_under(root):
@@ -50,7 +57,7 @@ class Install(unittest.TestCase):
 
     def test_a_usr_install_puts_each_file_where_the_desktop_looks(self):
         self.install("/usr")
-        self.assertEqual(files_under(self.destdir), EXPECTED_FILES)
+        self.assertEqual(files_under(self.destdir), expected("usr/"))
         self.assertTrue(os.access(os.path.join(self.destdir, "usr/bin/ovantic"), os.X_OK))
 
         menu = desktop_entry(os.path.join(self.destdir, "usr/share/applications/ovantic.desktop"))
@@ -66,7 +73,21 @@ class Install(unittest.TestCase):
     def test_another_prefix_keeps_the_autostart_entry_inside_it(self):
         self.install("/opt/ovantic")
         self.assertEqual(files_under(self.destdir),
-                         {"opt/ovantic/" + f.removeprefix("usr/") for f in EXPECTED_FILES})
+                         {f.replace("etc/xdg", "opt/ovantic/etc/xdg", 1) if f.startswith("etc/")
+                          else f for f in expected("opt/ovantic/")})
+
+    def test_the_installed_program_finds_its_https_module(self):
+        # The executable looks for the module relative to itself; run from the install tree,
+        # the module's own entry point must be there to find.
+        self.install("/usr")
+        module = os.path.join(self.destdir, "usr", LIBDIR, "ovantic", "libovantic-http.so")
+        symbols = subprocess.run(["nm", "-D", "--defined-only", module], check=True,
+                                 capture_output=True, text=True).stdout
+        self.assertIn("ovantic_create_http_client", symbols)
+        binary = os.path.join(self.destdir, "usr", "bin", "ovantic")
+        needed = subprocess.run(["readelf", "-d", binary], check=True, capture_output=True,
+                                text=True).stdout
+        self.assertNotIn("libcurl", needed)
 
 
 @unittest.skipUnless(shutil.which("dpkg-deb"), "dpkg-deb is not installed")
@@ -85,7 +106,7 @@ class DebianPackage(unittest.TestCase):
                                  text=True).stdout
         paths = {line.split()[-1].removeprefix("./") for line in listing.splitlines()
                  if not line.endswith("/")}
-        self.assertEqual(paths, EXPECTED_FILES)
+        self.assertEqual(paths, expected("usr/"))
 
         depends = subprocess.run(["dpkg-deb", "-f", deb, "Depends"], check=True,
                                  capture_output=True, text=True).stdout
@@ -97,11 +118,13 @@ class DebianPackage(unittest.TestCase):
 
 
 def main():
-    global BUILD_DIR
+    global BUILD_DIR, LIBDIR
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--libdir", required=True)
     args, rest = parser.parse_known_args()
     BUILD_DIR = os.path.abspath(args.build_dir)
+    LIBDIR = args.libdir
     unittest.main(argv=[sys.argv[0], "-v", *rest])
 
 
