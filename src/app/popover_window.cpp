@@ -1,5 +1,6 @@
 #include "app/popover_window.h"
 
+#include <QGuiApplication>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -11,6 +12,12 @@ namespace ovantic {
 PopoverKind popoverKindFor(QStringView platformName) {
   return platformName.startsWith(u"wayland", Qt::CaseInsensitive) ? PopoverKind::toplevel
                                                                   : PopoverKind::popup;
+}
+
+bool alwaysComposited(QStringView platformName) {
+  return platformName.startsWith(u"wayland", Qt::CaseInsensitive) ||
+         platformName.compare(u"cocoa", Qt::CaseInsensitive) == 0 ||
+         platformName.compare(u"windows", Qt::CaseInsensitive) == 0;
 }
 
 namespace {
@@ -28,6 +35,9 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
   // The click that closes the panel must not go on to the tray icon underneath, where it would
   // open a new panel straight away.
   setAttribute(Qt::WA_NoMouseReplay);
+  if (alwaysComposited(QGuiApplication::platformName())) {
+    setAttribute(Qt::WA_TranslucentBackground);
+  }
   panel_->setFixedWidth(kWidth);
   panel_->setMinimumHeight(kHeight);
   auto* layout = new QVBoxLayout(this);

@@ -21,6 +21,11 @@ enum class PopoverKind {
 
 PopoverKind popoverKindFor(QStringView platformName);
 
+// Whether windows on this platform are always composited, so the panel may draw its translucent
+// backdrop. X11 may or may not run a compositor, and asking would take X11 calls of our own: there
+// the panel keeps the window colour.
+bool alwaysComposited(QStringView platformName);
+
 // The window that holds one converter panel while it is open: 320 logical pixels wide and at least
 // 380 high. It grows with its content (the all-units list appears once there is a result) rather
 // than squeezing it, up to `maxHeight`, and takes its place from `placement` whenever its size

@@ -88,6 +88,15 @@ TEST(PopoverKind, WaylandGetsAToplevelEverythingElseAPopup) {
   }
 }
 
+TEST(PopoverKind, OnlyPlatformsThatAlwaysCompositeGetATranslucentBackdrop) {
+  for (const auto* name : {u"wayland", u"wayland-egl", u"cocoa", u"windows"}) {
+    EXPECT_TRUE(alwaysComposited(name));
+  }
+  for (const auto* name : {u"xcb", u"offscreen", u"minimal", u""}) {
+    EXPECT_FALSE(alwaysComposited(name));
+  }
+}
+
 TEST(ClosingClick, AnActivationWithNoFocusLossBeforeItIsAlwaysAClick) {
   ClosingClickFilter filter;
   EXPECT_TRUE(filter.acceptActivation(0));
