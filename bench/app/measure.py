@@ -17,6 +17,7 @@ panel-sized window, timed from the button press. Not a test: nothing here passes
 import argparse
 import os
 import shlex
+import socket
 import statistics
 import subprocess
 import sys
@@ -32,7 +33,16 @@ from tray_app import PANEL_MIN_HEIGHT, PANEL_WIDTH, RatesServer, is_panel  # noq
 import ctypes  # noqa: E402
 import ctypes.util  # noqa: E402
 
-PORT = 18443
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+# Baked into this run's build of the app, so the server must get it: a port free right now.
+PORT = free_port()
 
 
 class XWindowAttributes(ctypes.Structure):

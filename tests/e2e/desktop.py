@@ -22,6 +22,20 @@ class Timeout(AssertionError):
     pass
 
 
+_libc = ctypes.CDLL(ctypes.util.find_library("c") or "libc.so.6", use_errno=True)
+PR_SET_PDEATHSIG = 1
+
+
+def _die_with_parent():
+    # A harness killed outright (a test runner's time-out) must not leave its X server, tray and
+    # app running: each child gets SIGTERM when the harness goes, however it goes.
+    _libc.prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
+def spawn(argv, **kwargs):
+    return subprocess.Popen(argv, preexec_fn=_die_with_parent, **kwargs)
+
+
 def wait_for(what, condition, timeout=15.0, interval=0.02):
     """Polls `condition` until it returns something truthy and returns that."""
     deadline = time.monotonic() + timeout
@@ -69,7 +83,7 @@ class Desktop:
         self.tray = None
         self.tray_edge = tray_edge
         read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
+        self.xvfb = spawn(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -102,7 +116,7 @@ class Desktop:
         return env
 
     def spawn(self, argv, **kwargs):
-        proc = subprocess.Popen(argv, env=self.env, **kwargs)
+        proc = spawn(argv, env=self.env, **kwargs)
         self.procs.append(proc)
         return proc
 

@@ -4,7 +4,7 @@ import os
 import subprocess
 import sys
 
-from desktop import Timeout, rss_kib, stop, wait_for
+from desktop import Timeout, rss_kib, spawn, stop, wait_for
 
 PANEL_WIDTH, PANEL_MIN_HEIGHT = 320, 380
 RATES_PATH = "/v4/latest/USD"
@@ -22,15 +22,16 @@ class RatesServer:
         self.log_path = log_path
         cert, key = ensure_certificate(tls_dir)
         open(log_path, "w").close()
-        self.proc = subprocess.Popen(
+        self.proc = spawn(
             [sys.executable, script, "--cert", cert, "--key", key, "--port", str(port),
              "--log", log_path],
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         line = self.proc.stdout.readline().strip()
         if line != str(port):
-            err = self.proc.stderr.read() if self.proc.poll() is not None else ""
             stop(self.proc)
-            raise RuntimeError(f"rate server did not start on port {port}: {line!r} {err}")
+            err = self.proc.stderr.read()
+            raise RuntimeError(f"rate server did not start on port {port} (another run of "
+                               f"these tests on this machine?): {line!r} {err}")
 
     def requests(self):
         with open(self.log_path) as log:

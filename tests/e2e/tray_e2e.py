@@ -47,14 +47,12 @@ class TrayCase(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
+        # Class clean-ups run even when a later step of this set-up fails, unlike tearDownClass.
         cls.desktop = Desktop(tray_edge=cls.tray_edge)
+        cls.addClassCleanup(cls.desktop.close)
         cls.server = RatesServer(CONFIG.server, CONFIG.tls_dir, CONFIG.port,
                                  os.path.join(cls.desktop.workdir, "requests.log"))
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.close()
-        cls.desktop.close()
+        cls.addClassCleanup(cls.server.close)
 
     def setUp(self):
         self.requests_before = self.server.requests()
