@@ -28,6 +28,12 @@ const std::map<std::string, std::string>& CurrencyConverterView::currencySymbols
   return symbols;
 }
 
+std::string CurrencyConverterView::currencyFlag(std::string_view code) {
+  const auto& flags = currencyFlags();
+  const auto found = flags.find(std::string(code));
+  return found != flags.end() ? found->second : std::string();
+}
+
 std::string CurrencyConverterView::getCurrencySymbol(std::string_view code) const {
   const auto& symbols = currencySymbols();
   const auto found = symbols.find(std::string(code));

@@ -7,12 +7,6 @@
 namespace ovantic {
 namespace {
 
-std::string flagOf(std::string_view code) {
-  const auto& flags = CurrencyConverterView::currencyFlags();
-  const auto found = flags.find(std::string(code));
-  return found != flags.end() ? found->second : std::string();
-}
-
 std::string unitSuffix(UnitType unit) {
   const std::string_view shortForm = unit.shortForm();
   return shortForm.empty() ? std::string() : " " + std::string(shortForm);
@@ -59,14 +53,14 @@ void CurrencyConverterView::convert() {
   // The shown figure is the rounded one, so the result row and a swap agree on the number.
   const double shown = readNumber(display.formatted).value_or(converted);
   const std::string number = formats_->upToTwoDecimals(shown).value_or("--");
-  resultText = flagOf(toCurrency) + " " + number + unitSuffix(display.unit);
+  resultText = currencyFlag(toCurrency) + " " + number + unitSuffix(display.unit);
 
   rateText = fromCurrency + " 1 = " + toCurrency + " " + formatFixed(*toRate / *fromRate, 4);
 }
 
 std::vector<ConversionEntry> CurrencyConverterView::generateAllConversions(
     double amount, std::string_view currency) const {
-  const std::string flag = flagOf(currency);
+  const std::string flag = currencyFlag(currency);
   std::vector<ConversionEntry> rows;
   auto add = [&](UnitType unit, const char* word) {
     rows.push_back(ConversionEntry{unit, amount / unit.multiplier(), flag + word});

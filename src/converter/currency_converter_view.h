@@ -64,6 +64,8 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   static const std::vector<std::string>& currencies();
   static const std::map<std::string, std::string>& currencyFlags();
   static const std::map<std::string, std::string>& currencySymbols();
+  // The code's flag, or the empty text for a code outside the catalogue.
+  static std::string currencyFlag(std::string_view code);
   std::string getCurrencySymbol(std::string_view code) const;
 
   std::optional<double> getRate(std::string_view code) const;

@@ -38,9 +38,7 @@ std::string removeAll(std::string_view text, std::string_view what) {
 
 // A result glued to its flag (no space) falls back to stripping the target's flag by hand.
 std::string withoutFlagAndCommas(std::string_view text, const std::string& toCurrency) {
-  const auto& flags = CurrencyConverterView::currencyFlags();
-  const auto flag = flags.find(toCurrency);
-  std::string rest = removeAll(text, flag != flags.end() ? flag->second : std::string());
+  const std::string rest = removeAll(text, CurrencyConverterView::currencyFlag(toCurrency));
   return trimBlanks(removeAll(rest, ","));
 }
 

@@ -8,9 +8,13 @@
 
 namespace ovantic {
 
+namespace {
+
 bool isTrimmedBlank(UChar32 c) {
   return c == u'\t' || u_charType(c) == U_SPACE_SEPARATOR;
 }
+
+}  // namespace
 
 void trimBlanks(icu::UnicodeString& text) {
   int32_t end = text.length();

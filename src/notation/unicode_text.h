@@ -7,10 +7,8 @@
 
 namespace ovantic {
 
-// The blanks typed amounts are trimmed of: the tab and every Unicode space separator. Line
+// Trims the blanks typed amounts may carry: the tab and every Unicode space separator. Line
 // breaks are deliberately not among them.
-bool isTrimmedBlank(UChar32 c);
-
 void trimBlanks(icu::UnicodeString& text);
 std::string trimBlanks(std::string_view utf8);
 

@@ -23,9 +23,7 @@ constexpr int kFlagSize = 16;
 constexpr int kCodeSize = 12;
 
 QString flagOf(const QString& code) {
-  const auto& flags = CurrencyConverterView::currencyFlags();
-  const auto found = flags.find(code.toStdString());
-  return found == flags.end() ? QString() : QString::fromStdString(found->second);
+  return QString::fromStdString(CurrencyConverterView::currencyFlag(code.toStdString()));
 }
 
 }  // namespace

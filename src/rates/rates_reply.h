@@ -21,8 +21,7 @@ struct RatesReply {
   std::map<std::string, double> rates;
 };
 
-// Reads the body of a rate reply. Never throws; builds no document tree, so a hostile body costs
-// no more memory than the table it carries.
+// Reads the body of a rate reply. Never throws.
 RatesReply parseRatesReply(std::string_view body);
 
 }  // namespace ovantic
