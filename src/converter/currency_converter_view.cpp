@@ -41,7 +41,8 @@ void CurrencyConverterView::convert() {
 
   const std::optional<double> fromRate = getRate(fromCurrency);
   const std::optional<double> toRate = getRate(toCurrency);
-  if (!fromRate || !toRate) {
+  const std::optional<std::string> line = rateLine();
+  if (!fromRate || !toRate || !line) {
     rateText = "Loading rates...";
     return;
   }
@@ -55,7 +56,14 @@ void CurrencyConverterView::convert() {
   const std::string number = formats_->upToTwoDecimals(shown).value_or("--");
   resultText = currencyFlag(toCurrency) + " " + number + unitSuffix(display.unit);
 
-  rateText = fromCurrency + " 1 = " + toCurrency + " " + formatFixed(*toRate / *fromRate, 4);
+  rateText = *line;
+}
+
+std::optional<std::string> CurrencyConverterView::rateLine() const {
+  const std::optional<double> fromRate = getRate(fromCurrency);
+  const std::optional<double> toRate = getRate(toCurrency);
+  if (!fromRate || !toRate) return std::nullopt;
+  return fromCurrency + " 1 = " + toCurrency + " " + formatFixed(*toRate / *fromRate, 4);
 }
 
 std::vector<ConversionEntry> CurrencyConverterView::generateAllConversions(
@@ -92,8 +100,9 @@ std::string CurrencyConverterView::formatValueWithCurrency(double value, UnitTyp
 void CurrencyConverterView::swapCurrencies() {
   std::swap(fromCurrency, toCurrency);
   // Read after the swap on purpose: a one-piece result is cleaned of the new target's flag.
-  amountText = extractNumericValue(resultText);
+  amountText = amountFromResult(resultText);
   convert();
+  applyChanges();
 }
 
 void CurrencyConverterView::copyToClipboard(std::string_view text) {

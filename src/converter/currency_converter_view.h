@@ -12,6 +12,7 @@
 #include "platform/clipboard.h"
 #include "platform/http_client.h"
 #include "platform/main_queue.h"
+#include "rates/rate_feed.h"
 #include "rates/rates_service.h"
 
 namespace ovantic {
@@ -76,9 +77,29 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   std::string formatValueWithCurrency(double value, UnitType unit, std::string_view currency) const;
   std::string extractNumericValue(std::string_view text) const;
   std::string extractValueWithCurrency(std::string_view text) const;
+  // Swaps the pair; the amount becomes the shown result, number and unit, as typed text.
   void swapCurrencies();
   void copyToClipboard(std::string_view text);
   void fetchRates();
+
+  // What each edit leads to. Every field the user can change is watched: after any change of the
+  // amount or a currency, `applyChanges` converts once per changed field and, for the amount,
+  // reads the scale badge from the text as typed. The edits below end with it; a view that wrote
+  // a field itself calls it before drawing.
+  void applyChanges();
+  void editAmount(std::string text);
+  void selectFromCurrency(std::string code);
+  void selectToCurrency(std::string code);
+  // Copies the result (or one all-units line) in its copy form and shows "Copied!" for two
+  // seconds; without a main queue nothing could end "Copied!", so it is not shown.
+  void copyResult();
+  void copyConversion(const ConversionEntry& entry);
+  // Uses what a rate request came to; `fetchRates` calls it on the main queue.
+  void applyRates(const RateFeedResult& result);
+  // The amount a swap carries over for a shown result: the number read in this converter's
+  // locale, written with a point and no grouping, followed by its unit; a result that holds no
+  // such number falls back to `extractNumericValue`.
+  std::string amountFromResult(std::string_view text) const;
 
   const ConverterServices& services() const { return services_; }
   // The ICU locale id every localised text of this converter uses.
@@ -86,10 +107,18 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
 
  private:
   explicit CurrencyConverterView(ConverterServices services);
+  // The pair's rate line, or nothing while a rate is unknown.
+  std::optional<std::string> rateLine() const;
+  // Queues `reset` for when "Copied!" ends; false when there is no queue to put it on.
+  bool scheduleCopiedReset(std::function<void(CurrencyConverterView&)> reset);
 
   ConverterServices services_;
   std::string localeId_;
   std::shared_ptr<const NumberFormats> formats_;
+  // The watched fields as `applyChanges` last saw them.
+  std::string seenFrom_ = fromCurrency;
+  std::string seenTo_ = toCurrency;
+  std::string seenAmount_ = amountText;
 };
 
 }  // namespace ovantic

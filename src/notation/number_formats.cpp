@@ -1,9 +1,14 @@
 #include "notation/number_formats.h"
 
 #include <unicode/locid.h>
+#include <unicode/fmtable.h>
+#include <unicode/numfmt.h>
 #include <unicode/numberformatter.h>
+#include <unicode/parsepos.h>
+#include <unicode/unistr.h>
 
 #include <map>
+#include <memory>
 #include <mutex>
 
 namespace ovantic {
@@ -21,13 +26,36 @@ class IcuNumberFormats final : public NumberFormats {
                    .roundingMode(UNUM_ROUND_HALFEVEN)),
         upTo_(NumberFormatter::withLocale(locale)
                   .precision(Precision::maxFraction(2))
-                  .roundingMode(UNUM_ROUND_HALFEVEN)) {}
+                  .roundingMode(UNUM_ROUND_HALFEVEN)) {
+    UErrorCode status = U_ZERO_ERROR;
+    reader_.reset(icu::NumberFormat::createInstance(locale, status));
+    if (U_FAILURE(status)) reader_.reset();
+  }
 
   std::optional<std::string> twoDecimals(double value) const override {
     return format(fixed_, value);
   }
   std::optional<std::string> upToTwoDecimals(double value) const override {
     return format(upTo_, value);
+  }
+  std::optional<double> read(std::string_view text) const override {
+    if (!reader_ || text.empty()) return std::nullopt;
+    const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    icu::Formattable number;
+    icu::ParsePosition position(0);
+    {
+      // ICU promises nothing about parsing on one formatter from two threads at once.
+      const std::lock_guard lock(readerMutex_);
+      reader_->parse(unicode, number, position);
+    }
+    if (position.getErrorIndex() >= 0 || position.getIndex() != unicode.length()) {
+      return std::nullopt;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const double value = number.getDouble(status);
+    if (U_FAILURE(status)) return std::nullopt;
+    return value;
   }
 
  private:
@@ -43,6 +71,8 @@ class IcuNumberFormats final : public NumberFormats {
 
   LocalizedNumberFormatter fixed_;
   LocalizedNumberFormatter upTo_;
+  std::unique_ptr<icu::NumberFormat> reader_;
+  mutable std::mutex readerMutex_;
 };
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <chrono>
 
 #include "converter/currency_converter_view.h"
 #include "notation/unit_type.h"
@@ -31,7 +30,6 @@ namespace ovantic {
 namespace {
 
 constexpr int kPanelWidth = 320;
-constexpr auto kCopiedFeedback = std::chrono::milliseconds(2000);
 
 QString qs(const std::string& text) {
   return QString::fromStdString(text);
@@ -47,17 +45,10 @@ class ConverterPanel::Private {
   void build();
   void applyStyle();
 
-  // Runs after anything may have changed the model: the change handlers for the watched fields,
-  // then the redraw. Every user action and every asynchronous update ends here.
+  // Runs after anything may have changed the model: the model's change handlers, then the
+  // redraw. Every user action and every asynchronous update ends here.
   void sync();
-  void runChangeHandlers();
   void redraw();
-
-  void onAmountEdited(const QString& text);
-  void onResultClicked();
-  void onLineClicked(const ConversionEntry& entry);
-  // Queues `reset` for two seconds from now; false when there is no queue to put it on.
-  bool scheduleReset(std::function<void(CurrencyConverterView&)> reset);
 
   ConverterPanel* q;
   std::shared_ptr<CurrencyConverterView> model;
@@ -67,8 +58,6 @@ class ConverterPanel::Private {
   UnitConversionView* conversion = nullptr;
   FooterView* footer = nullptr;
 
-  // The watched fields as the change handlers last saw them.
-  std::string seenFrom, seenTo, seenAmount;
   bool shownOnce = false;
   bool styling = false;
 };
@@ -114,24 +103,32 @@ void ConverterPanel::Private::build() {
   });
   QObject::connect(amountRow->picker(), &CurrencyPicker::currencySelected, q,
                    [this](const QString& code) {
-                     model->fromCurrency = code.toStdString();
+                     model->selectFromCurrency(code.toStdString());
                      sync();
                    });
   QObject::connect(resultRow->picker(), &CurrencyPicker::currencySelected, q,
                    [this](const QString& code) {
-                     model->toCurrency = code.toStdString();
+                     model->selectToCurrency(code.toStdString());
                      sync();
                    });
   // textEdited fires for the user's edits only, not for the redraw's own setText.
   QObject::connect(amountRow->amountField(), &QLineEdit::textEdited, q,
-                   [this](const QString& text) { onAmountEdited(text); });
+                   [this](const QString& text) {
+                     model->editAmount(text.toStdString());
+                     sync();
+                   });
   QObject::connect(conversion->swapButton(), &QAbstractButton::clicked, q, [this] {
     model->swapCurrencies();
     sync();
   });
-  QObject::connect(resultRow->resultArea(), &RoundedCard::clicked, q,
-                   [this] { onResultClicked(); });
-  list->onLineClicked = [this](const ConversionEntry& entry) { onLineClicked(entry); };
+  QObject::connect(resultRow->resultArea(), &RoundedCard::clicked, q, [this] {
+    model->copyResult();
+    sync();
+  });
+  list->onLineClicked = [this](const ConversionEntry& entry) {
+    model->copyConversion(entry);
+    sync();
+  };
 
   // Reading order for the keyboard: refresh, then the rows top to bottom, then the credit.
   QWidget::setTabOrder(header->refreshButton(), amountRow->picker());
@@ -139,10 +136,6 @@ void ConverterPanel::Private::build() {
   QWidget::setTabOrder(amountRow->amountField(), conversion->swapButton());
   QWidget::setTabOrder(conversion->swapButton(), resultRow->picker());
   QWidget::setTabOrder(resultRow->picker(), resultRow->resultArea());
-
-  seenFrom = model->fromCurrency;
-  seenTo = model->toCurrency;
-  seenAmount = model->amountText;
 }
 
 void ConverterPanel::Private::applyStyle() {
@@ -157,28 +150,8 @@ void ConverterPanel::Private::applyStyle() {
 }
 
 void ConverterPanel::Private::sync() {
-  runChangeHandlers();
+  model->applyChanges();
   redraw();
-}
-
-void ConverterPanel::Private::runChangeHandlers() {
-  // Each handler sees one change of one field and converts once for it. A field written twice
-  // between two looks counts as one change, the way a redraw coalesces state writes.
-  if (model->fromCurrency != seenFrom) {
-    seenFrom = model->fromCurrency;
-    model->convert();
-  }
-  if (model->toCurrency != seenTo) {
-    seenTo = model->toCurrency;
-    model->convert();
-  }
-  if (model->amountText != seenAmount) {
-    seenAmount = model->amountText;
-    // The badge reads the text as typed: commas and blanks included.
-    const auto detection = UnitType::detect(seenAmount);
-    model->detectedFromUnit = detection ? detection->unit : UnitType(UnitType::none);
-    model->convert();
-  }
 }
 
 void ConverterPanel::Private::redraw() {
@@ -219,49 +192,6 @@ void ConverterPanel::Private::redraw() {
 
   footer->setRateText(qs(m.rateText));
   footer->setLastUpdatedText(qs(m.lastUpdatedText));
-}
-
-void ConverterPanel::Private::onAmountEdited(const QString& text) {
-  model->amountText = text.toStdString();
-  sync();
-}
-
-void ConverterPanel::Private::onResultClicked() {
-  // "Copied!" takes no clicks, so at most one reset of the result row is pending.
-  if (model->showCopiedForMain) return;
-  model->copyToClipboard(model->extractValueWithCurrency(model->resultText));
-  if (scheduleReset(
-          [](CurrencyConverterView& converter) { converter.showCopiedForMain = false; })) {
-    model->showCopiedForMain = true;
-  }
-  sync();
-}
-
-void ConverterPanel::Private::onLineClicked(const ConversionEntry& entry) {
-  model->copyToClipboard(
-      model->formatValueWithCurrency(entry.value, entry.unit, model->toCurrency));
-  // Every click schedules its own reset and none is cancelled: the first click's reset also ends
-  // a later click's "Copied!".
-  if (scheduleReset([](CurrencyConverterView& converter) { converter.copiedUnit.reset(); })) {
-    model->copiedUnit = entry.unit;
-  }
-  sync();
-}
-
-bool ConverterPanel::Private::scheduleReset(std::function<void(CurrencyConverterView&)> reset) {
-  const auto& queue = model->services().mainQueue;
-  // Without a queue nothing could ever end "Copied!", so it is better not shown at all.
-  if (!queue) return false;
-  // The panel may be closed, and the converter dropped, before the reset is due.
-  queue->postAfter(kCopiedFeedback,
-                   [weak = std::weak_ptr<CurrencyConverterView>(model),
-                    panel = QPointer<ConverterPanel>(q), reset = std::move(reset)] {
-                     const auto converter = weak.lock();
-                     if (!converter) return;
-                     reset(*converter);
-                     syncIfAlive(panel);
-                   });
-  return true;
 }
 
 ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWidget* parent)

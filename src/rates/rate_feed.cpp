@@ -1,17 +1,15 @@
-#include <chrono>
+#include "rates/rate_feed.h"
+
 #include <cstddef>
-#include <memory>
-#include <optional>
-#include <string>
 #include <string_view>
 #include <utility>
 
-#include "converter/currency_converter_view.h"
 #include "rates/rates_reply.h"
-#include "rates/relative_time.h"
 
 namespace ovantic {
 namespace {
+
+constexpr const char* kLoadFailed = "Failed to load rates";
 
 // Only a secure address with something after the scheme is worth a request; anything else
 // fails before it could leak a plain-text request.
@@ -26,54 +24,30 @@ bool isSecureAddress(std::string_view url) {
   return true;
 }
 
-void applyReply(CurrencyConverterView& view, const HttpClient::Reply& reply) {
-  view.isLoading = false;
-  if (reply.error || !reply.body) {
-    view.rateText = "Failed to load rates";
-    return;
-  }
+}  // namespace
+
+RateFeedResult readRateReply(const HttpClient::Reply& reply) {
+  if (reply.error || !reply.body) return RateFeedResult{std::nullopt, kLoadFailed};
   RatesReply parsed = parseRatesReply(*reply.body);
   switch (parsed.outcome) {
     case RatesReplyOutcome::notJson:
-      view.rateText = "Error loading rates";
-      return;
+      return RateFeedResult{std::nullopt, "Error loading rates"};
     case RatesReplyOutcome::wrongShape:
-      view.rateText = "Failed to parse rates";
-      return;
+      return RateFeedResult{std::nullopt, "Failed to parse rates"};
     case RatesReplyOutcome::rates:
       break;
   }
-  view.exchangeRates = std::move(parsed.rates);
-  view.exchangeRates.insert_or_assign("USD", 1.0);
-  view.convert();
-  const auto date = std::chrono::system_clock::now();
-  const auto reference = std::chrono::system_clock::now();
-  view.lastUpdatedText = "Rates updated " + relativeTimeText(view.localeId(), date, reference);
+  parsed.rates.insert_or_assign("USD", 1.0);
+  return RateFeedResult{std::move(parsed.rates), {}};
 }
 
-}  // namespace
-
-void CurrencyConverterView::fetchRates() {
-  isLoading = true;
-  rateText = "Fetching rates...";
-  std::shared_ptr<MainQueue> mainQueue = services_.mainQueue;
-  if (!isSecureAddress(services_.ratesUrl) || !services_.http || !mainQueue) {
-    rateText = "Failed to load rates";
-    isLoading = false;
-    return;
-  }
-
-  // The reply may outlive this converter (its panel can close first); it only holds a weak
-  // reference and the queue, and touches the converter on the main thread if it is still there.
-  std::weak_ptr<CurrencyConverterView> weakSelf = weak_from_this();
-  services_.http->get(services_.ratesUrl, [mainQueue, weakSelf](HttpClient::Reply reply) {
-    mainQueue->post([weakSelf, reply = std::move(reply)] {
-      std::shared_ptr<CurrencyConverterView> self = weakSelf.lock();
-      if (!self) return;
-      applyReply(*self, reply);
-      if (self->onStateChange) self->onStateChange();
-    });
+std::optional<RateFeedResult> fetchRateTable(HttpClient* http, const std::string& url,
+                                             std::function<void(RateFeedResult)> done) {
+  if (http == nullptr || !isSecureAddress(url)) return RateFeedResult{std::nullopt, kLoadFailed};
+  http->get(url, [done = std::move(done)](HttpClient::Reply reply) {
+    if (done) done(readRateReply(reply));
   });
+  return std::nullopt;
 }
 
 }  // namespace ovantic

@@ -25,7 +25,11 @@ RatesReply parseRatesReply(std::string_view body) {
     std::map<std::string, double> table;
     for (const auto& [code, rate] : rates->items()) {
       if (!rate.is_number()) return reply;
-      table.emplace(code, rate.get<double>());
+      const double value = rate.get<double>();
+      // Units per dollar below or at zero (-0 included) would turn every result into infinity, a
+      // negative amount or NaN; such a table is as unusable as one with a word for a rate.
+      if (!(value > 0.0)) return reply;
+      table.emplace(code, value);
     }
     reply.outcome = RatesReplyOutcome::rates;
     reply.rates = std::move(table);

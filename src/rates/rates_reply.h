@@ -9,9 +9,9 @@ namespace ovantic {
 // What a rate reply's body turned out to be. The feed tells "not JSON at all" apart from "JSON of
 // the wrong shape" because the user sees a different text for each.
 enum class RatesReplyOutcome {
-  rates,       // a top-level object whose "rates" object holds only numbers
+  rates,       // a top-level object whose "rates" object holds only numbers above zero
   notJson,     // not JSON, or a bare scalar at the top level
-  wrongShape,  // JSON, but no usable "rates" object
+  wrongShape,  // JSON, but no usable "rates" object (a rate not a number, or zero or less)
 };
 
 struct RatesReply {

@@ -6,14 +6,9 @@
 #include <vector>
 
 #include "converter/currency_converter_view.h"
+#include "doubles.h"
 
 namespace ovantic::fakes {
-
-class RecordingClipboard : public Clipboard {
- public:
-  void replaceWithText(std::string_view text) override { texts.emplace_back(text); }
-  std::vector<std::string> texts;
-};
 
 // A converter in a fixed locale, with a clipboard the test can read.
 struct ConverterUnderTest {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace ovantic::testing {
+namespace ovantic::fakes {
 
 // tests/support/rates_server.py behind a self-signed certificate made for this run. One instance
 // serves a whole test program; destroying it stops the server and removes its files.
@@ -53,4 +53,4 @@ class SilentListener {
   int port_ = 0;
 };
 
-}  // namespace ovantic::testing
+}  // namespace ovantic::fakes

@@ -19,7 +19,7 @@
 
 extern char** environ;
 
-namespace ovantic::testing {
+namespace ovantic::fakes {
 namespace {
 
 pid_t spawn(const std::vector<std::string>& args, const posix_spawn_file_actions_t* actions) {
@@ -151,4 +151,4 @@ SilentListener::~SilentListener() {
   if (fd_ >= 0) close(fd_);
 }
 
-}  // namespace ovantic::testing
+}  // namespace ovantic::fakes

@@ -1,0 +1,81 @@
+#include <chrono>
+#include <utility>
+
+#include "converter/currency_converter_view.h"
+
+namespace ovantic {
+namespace {
+
+constexpr auto kCopiedFeedback = std::chrono::milliseconds(2000);
+
+}  // namespace
+
+void CurrencyConverterView::applyChanges() {
+  // Each handler sees one change of one field and converts once for it. A field written twice
+  // between two looks counts as one change, the way a redraw coalesces state writes.
+  if (fromCurrency != seenFrom_) {
+    seenFrom_ = fromCurrency;
+    convert();
+  }
+  if (toCurrency != seenTo_) {
+    seenTo_ = toCurrency;
+    convert();
+  }
+  if (amountText != seenAmount_) {
+    seenAmount_ = amountText;
+    // The badge reads the text as typed: commas and blanks included.
+    const auto detection = UnitType::detect(seenAmount_);
+    detectedFromUnit = detection ? detection->unit : UnitType(UnitType::none);
+    convert();
+  }
+}
+
+void CurrencyConverterView::editAmount(std::string text) {
+  amountText = std::move(text);
+  applyChanges();
+}
+
+void CurrencyConverterView::selectFromCurrency(std::string code) {
+  fromCurrency = std::move(code);
+  applyChanges();
+}
+
+void CurrencyConverterView::selectToCurrency(std::string code) {
+  toCurrency = std::move(code);
+  applyChanges();
+}
+
+void CurrencyConverterView::copyResult() {
+  // "Copied!" takes no clicks, so at most one reset of the result row is pending.
+  if (showCopiedForMain) return;
+  copyToClipboard(extractValueWithCurrency(resultText));
+  if (scheduleCopiedReset([](CurrencyConverterView& view) { view.showCopiedForMain = false; })) {
+    showCopiedForMain = true;
+  }
+}
+
+void CurrencyConverterView::copyConversion(const ConversionEntry& entry) {
+  copyToClipboard(formatValueWithCurrency(entry.value, entry.unit, toCurrency));
+  // Every click schedules its own reset and none is cancelled: the first click's reset also ends
+  // a later click's "Copied!".
+  if (scheduleCopiedReset([](CurrencyConverterView& view) { view.copiedUnit.reset(); })) {
+    copiedUnit = entry.unit;
+  }
+}
+
+bool CurrencyConverterView::scheduleCopiedReset(
+    std::function<void(CurrencyConverterView&)> reset) {
+  const auto& queue = services_.mainQueue;
+  if (!queue) return false;
+  // The panel may be closed, and this converter dropped, before the reset is due.
+  queue->postAfter(kCopiedFeedback,
+                   [weak = weak_from_this(), reset = std::move(reset)] {
+                     const auto self = weak.lock();
+                     if (!self) return;
+                     reset(*self);
+                     if (self->onStateChange) self->onStateChange();
+                   });
+  return true;
+}
+
+}  // namespace ovantic
