@@ -3,8 +3,6 @@
 include(GNUInstallDirs)
 
 install(TARGETS ovantic RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The HTTPS module, found by the executable relative to its own place (see src/app).
-install(TARGETS ovantic_http LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/ovantic)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/ovantic.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/ovantic.svg
@@ -42,8 +40,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Ovantic Team")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# What no linker sees: the flag font, and the CA bundle curl checks the rate service's certificate
-# against. The libraries come from dpkg-shlibdeps where it exists, else from the list below.
+# What no linker sees: the flag font, and the CA bundle Qt Network checks the rate service's
+# certificate against (Qt's own package brings the TLS backend it loads at the first request).
+# The libraries come from dpkg-shlibdeps where it exists, else from the list below.
 set(ovantic_runtime_extras "fonts-noto-color-emoji, ca-certificates")
 string(REGEX MATCH "^[0-9]+" ovantic_icu_major "${ICU_VERSION}")
 find_program(OVANTIC_DPKG_SHLIBDEPS dpkg-shlibdeps)
@@ -53,6 +52,6 @@ if(OVANTIC_DPKG_SHLIBDEPS)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6widgets6 (>= 6.2), libqt6svg6 (>= 6.2), \
-libicu${ovantic_icu_major}, libcurl4, ${ovantic_runtime_extras}")
+libqt6network6 (>= 6.2), libicu${ovantic_icu_major}, ${ovantic_runtime_extras}")
 endif()
 include(CPack)

@@ -8,7 +8,7 @@ packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config clang libclang-rt-dev
   # engine
-  libicu-dev libcurl4-openssl-dev nlohmann-json3-dev ca-certificates
+  libicu-dev nlohmann-json3-dev ca-certificates
   # panel and tray
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-svg-dev
   qt6-qpa-plugins fonts-noto-color-emoji fonts-dejavu-core

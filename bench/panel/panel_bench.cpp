@@ -9,35 +9,17 @@
 #include <memory>
 
 #include "converter/currency_converter_view.h"
+#include "doubles.h"
 #include "panel/converter_panel.h"
-#include "platform/clipboard.h"
-#include "platform/http_client.h"
-#include "platform/main_queue.h"
 
 namespace {
 
 using namespace ovantic;
 
-class IdleQueue : public MainQueue {
- public:
-  void post(std::function<void()>) override {}
-  void postAfter(std::chrono::milliseconds, std::function<void()>) override {}
-};
-
-class SilentHttp : public HttpClient {
- public:
-  void get(const std::string&, std::function<void(Reply)>) override {}
-};
-
-class NullClipboard : public Clipboard {
- public:
-  void replaceWithText(std::string_view) override {}
-};
-
 std::shared_ptr<CurrencyConverterView> makeConverter() {
-  auto model = CurrencyConverterView::create(
-      ConverterServices{std::make_shared<IdleQueue>(), std::make_shared<SilentHttp>(),
-                        std::make_shared<NullClipboard>(), "en_IN"});
+  auto model = CurrencyConverterView::create(ConverterServices{
+      std::make_shared<fakes::ClockedMainQueue>(), std::make_shared<fakes::ManualHttpClient>(),
+      std::make_shared<fakes::RecordingClipboard>(), "en_IN"});
   model->exchangeRates = {{"USD", 1.0},   {"INR", 83.2}, {"EUR", 0.92}, {"GBP", 0.79},
                           {"JPY", 151.0}, {"AUD", 1.52}, {"CAD", 1.36}, {"CNY", 7.2},
                           {"AED", 3.67},  {"SGD", 1.34}};

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "converter/currency_converter_view.h"
+#include "doubles.h"
 #include "panel/all_conversions_view.h"
 #include "panel/converter_panel.h"
 #include "panel/currency_picker.h"
@@ -23,16 +24,10 @@ namespace {
 
 using namespace ovantic;
 
-// Answers every request at once with a fixed table, the way the service would.
-class CannedRates : public HttpClient {
- public:
-  void get(const std::string&, std::function<void(Reply)> done) override {
-    done(
-        Reply{std::string(R"({"base":"USD","rates":{"USD":1,"INR":83.2,"EUR":0.92,"GBP":0.79,)"
-                          R"("JPY":151.0,"AUD":1.52,"CAD":1.36,"CNY":7.2,"AED":3.67,"SGD":1.34}})"),
-              {}});
-  }
-};
+// The table the preview's opening fetch is answered with, the way the service would.
+const char* const kCannedRates =
+    R"({"base":"USD","rates":{"USD":1,"INR":83.2,"EUR":0.92,"GBP":0.79,)"
+    R"("JPY":151.0,"AUD":1.52,"CAD":1.36,"CNY":7.2,"AED":3.67,"SGD":1.34}})";
 
 QPalette darkPalette() {
   QPalette p;
@@ -62,14 +57,16 @@ int main(int argc, char** argv) {
     return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
   };
 
-  auto model = CurrencyConverterView::create(ConverterServices{
-      std::make_shared<QtMainQueue>(), std::make_shared<CannedRates>(),
-      std::make_shared<QtClipboard>(), option(QStringLiteral("--locale"), "en_IN").toStdString()});
+  auto http = std::make_shared<fakes::ManualHttpClient>();
+  auto model = CurrencyConverterView::create(
+      ConverterServices{std::make_shared<QtMainQueue>(), http, std::make_shared<QtClipboard>(),
+                        option(QStringLiteral("--locale"), "en_IN").toStdString()});
   ConverterPanel panel(model);
   panel.setWindowTitle(QStringLiteral("Ovantic"));
   panel.resize(320, option(QStringLiteral("--height"), QStringLiteral("560")).toInt());
   panel.move(40, 40);
   panel.show();
+  http->answerLast(std::string(kCannedRates));
 
   const QString amount = option(QStringLiteral("--amount"), QStringLiteral("2.5 cr"));
   const int copyLine = option(QStringLiteral("--copy-line"), QStringLiteral("-1")).toInt();

@@ -1,15 +1,13 @@
 #include <QApplication>
 #include <QString>
 #include <QTimer>
-#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "app/app_delegate.h"
-#include "app/deferred_http_client.h"
-#include "app/http_module_loader.h"
 #include "converter/currency_converter_view.h"
 #include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_main_queue.h"
 #include "rates/rates_service.h"
 
@@ -31,22 +29,13 @@ int main(int argc, char* argv[]) {
   QApplication::setQuitOnLastWindowClosed(false);
 
   const std::string ratesUrl = OVANTIC_RATES_URL;
-  ovantic::CurlHttpClientOptions httpOptions;
+  ovantic::QtHttpClientOptions httpOptions;
   httpOptions.caFile = OVANTIC_CA_FILE;
 
   ovantic::ConverterServices services;
   services.mainQueue = std::make_shared<ovantic::QtMainQueue>();
-  services.http = std::make_shared<ovantic::DeferredHttpClient>([httpOptions] {
-    QString error;
-    auto client = ovantic::loadHttpClient(ovantic::httpModuleDirs(), httpOptions, &error);
-    // The panel shows the failed fetch; this says why, once.
-    static bool told = false;
-    if (!client && !told) {
-      told = true;
-      std::fprintf(stderr, "ovantic: cannot load the HTTPS module: %s\n", qUtf8Printable(error));
-    }
-    return client;
-  });
+  // One client for the whole run; Qt maps its TLS stack at the first request, not at launch.
+  services.http = std::make_shared<ovantic::QtHttpClient>(httpOptions);
   services.clipboard = std::make_shared<ovantic::QtClipboard>();
   services.ratesUrl = ratesUrl.empty() ? std::string(ovantic::defaultRatesUrl) : ratesUrl;
 

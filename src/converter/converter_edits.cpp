@@ -63,18 +63,16 @@ void CurrencyConverterView::copyConversion(const ConversionEntry& entry) {
   }
 }
 
-bool CurrencyConverterView::scheduleCopiedReset(
-    std::function<void(CurrencyConverterView&)> reset) {
+bool CurrencyConverterView::scheduleCopiedReset(std::function<void(CurrencyConverterView&)> reset) {
   const auto& queue = services_.mainQueue;
   if (!queue) return false;
   // The panel may be closed, and this converter dropped, before the reset is due.
-  queue->postAfter(kCopiedFeedback,
-                   [weak = weak_from_this(), reset = std::move(reset)] {
-                     const auto self = weak.lock();
-                     if (!self) return;
-                     reset(*self);
-                     if (self->onStateChange) self->onStateChange();
-                   });
+  queue->postAfter(kCopiedFeedback, [weak = weak_from_this(), reset = std::move(reset)] {
+    const auto self = weak.lock();
+    if (!self) return;
+    reset(*self);
+    if (self->onStateChange) self->onStateChange();
+  });
   return true;
 }
 

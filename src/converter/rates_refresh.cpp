@@ -17,16 +17,16 @@ void CurrencyConverterView::fetchRates() {
   }
   // The reply may outlive this converter (its panel can close first); it only holds a weak
   // reference and the queue, and touches the converter on the main thread if it is still there.
-  std::optional<RateFeedResult> failedAtOnce = fetchRateTable(
-      services_.http.get(), services_.ratesUrl,
-      [mainQueue, weakSelf = weak_from_this()](RateFeedResult result) {
-        mainQueue->post([weakSelf, result = std::move(result)] {
-          const std::shared_ptr<CurrencyConverterView> self = weakSelf.lock();
-          if (!self) return;
-          self->applyRates(result);
-          if (self->onStateChange) self->onStateChange();
-        });
-      });
+  std::optional<RateFeedResult> failedAtOnce =
+      fetchRateTable(services_.http.get(), services_.ratesUrl,
+                     [mainQueue, weakSelf = weak_from_this()](RateFeedResult result) {
+                       mainQueue->post([weakSelf, result = std::move(result)] {
+                         const std::shared_ptr<CurrencyConverterView> self = weakSelf.lock();
+                         if (!self) return;
+                         self->applyRates(result);
+                         if (self->onStateChange) self->onStateChange();
+                       });
+                     });
   if (failedAtOnce) applyRates(*failedAtOnce);
 }
 

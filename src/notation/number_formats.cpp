@@ -1,9 +1,9 @@
 #include "notation/number_formats.h"
 
-#include <unicode/locid.h>
 #include <unicode/fmtable.h>
-#include <unicode/numfmt.h>
+#include <unicode/locid.h>
 #include <unicode/numberformatter.h>
+#include <unicode/numfmt.h>
 #include <unicode/parsepos.h>
 #include <unicode/unistr.h>
 

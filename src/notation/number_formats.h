@@ -8,8 +8,8 @@
 namespace ovantic {
 
 // The two ways amounts are shown to the user, in one locale: with the locale's digit grouping
-// and decimal mark, rounding half-even; and the way back from a shown number. Formatters are immutable, so one instance per locale is
-// shared by every converter and thread.
+// and decimal mark, rounding half-even; and the way back from a shown number. Formatters are
+// immutable, so one instance per locale is shared by every converter and thread.
 class NumberFormats {
  public:
   static std::shared_ptr<const NumberFormats> forLocale(const std::string& localeId);

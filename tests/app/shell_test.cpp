@@ -19,38 +19,15 @@
 #include "app/popover_window.h"
 #include "app/tray_icon.h"
 #include "converter/currency_converter_view.h"
+#include "doubles.h"
 #include "panel/converter_panel.h"
 
 namespace ovantic {
 namespace {
 
-// Holds every request until the test answers it.
-class HeldHttp : public HttpClient {
- public:
-  void get(const std::string& url, std::function<void(Reply)> done) override {
-    urls.push_back(url);
-    pending.push_back(std::move(done));
-  }
-  void answerLast(std::string body) {
-    auto done = std::move(pending.back());
-    pending.pop_back();
-    done(Reply{std::move(body), std::nullopt});
-  }
-  std::vector<std::string> urls;
-  std::vector<std::function<void(Reply)>> pending;
-};
-
-// Runs posted work at once; delayed work (the copy feedback's end) never comes due here.
-class InlineQueue : public MainQueue {
- public:
-  void post(std::function<void()> task) override { task(); }
-  void postAfter(std::chrono::milliseconds, std::function<void()>) override {}
-};
-
-class NoClipboard : public Clipboard {
- public:
-  void replaceWithText(std::string_view) override {}
-};
+using fakes::ClockedMainQueue;
+using fakes::ManualHttpClient;
+using fakes::RecordingClipboard;
 
 // Everything written to standard error while it lives.
 class StderrCapture {
@@ -95,7 +72,8 @@ class ShellTest : public QObject {
   Q_OBJECT
 
  private:
-  std::shared_ptr<HeldHttp> http;
+  std::shared_ptr<ClockedMainQueue> queue;
+  std::shared_ptr<ManualHttpClient> http;
   std::unique_ptr<AppDelegate> delegate;
 
   // A delegate whose tray icon exists, as after launching on a desktop with a tray.
@@ -106,9 +84,10 @@ class ShellTest : public QObject {
 
  private slots:
   void init() {
-    http = std::make_shared<HeldHttp>();
-    ConverterServices services{std::make_shared<InlineQueue>(), http,
-                               std::make_shared<NoClipboard>(), "en_US", "https://rates.test/"};
+    queue = std::make_shared<ClockedMainQueue>();
+    http = std::make_shared<ManualHttpClient>();
+    ConverterServices services{queue, http, std::make_shared<RecordingClipboard>(), "en_US",
+                               "https://rates.test/"};
     delegate = std::make_unique<AppDelegate>(std::move(services));
     delegate->iconPath = QStringLiteral(OVANTIC_TEST_ICON);
   }
@@ -129,12 +108,12 @@ class ShellTest : public QObject {
     QVERIFY(!delegate->statusItem);
     QVERIFY(!delegate->popover);
     QVERIFY(!delegate->eventMonitor);
-    QVERIFY(http->urls.empty());
+    QVERIFY(http->urls().empty());
     // Without an icon there is nothing to anchor a panel to.
     delegate->showPopover();
     QVERIFY(!delegate->popover);
     QVERIFY(!delegate->eventMonitor);
-    QVERIFY(http->urls.empty());
+    QVERIFY(http->urls().empty());
   }
 
   void theIconAloneAsksForNothing() {
@@ -144,7 +123,7 @@ class ShellTest : public QObject {
     QCOMPARE(delegate->statusItem->toolTip(), QStringLiteral("Ovantic"));
     QVERIFY(!delegate->popover);
     QVERIFY(!delegate->eventMonitor);
-    QVERIFY(http->urls.empty());
+    QVERIFY(http->urls().empty());
   }
 
   // --- opening and closing ------------------------------------------------------------------
@@ -157,7 +136,7 @@ class ShellTest : public QObject {
     QVERIFY(delegate->eventMonitor);
     QCOMPARE(first->width(), 320);
     QVERIFY(first->height() >= 380);
-    QCOMPARE(http->urls, std::vector<std::string>{"https://rates.test/"});
+    QCOMPARE(http->urls(), std::vector<std::string>{"https://rates.test/"});
     const auto firstModel = first->panel()->model();
     firstModel->amountText = "9";
 
@@ -172,7 +151,7 @@ class ShellTest : public QObject {
     const auto secondModel = delegate->popover->panel()->model();
     QVERIFY(secondModel != firstModel);
     QCOMPARE(secondModel->amountText, std::string("1"));
-    QCOMPARE(http->urls.size(), std::size_t{2});
+    QCOMPARE(http->urls().size(), std::size_t{2});
   }
 
   void theOpenPanelLiesWhollyOnTheScreen() {
@@ -191,6 +170,7 @@ class ShellTest : public QObject {
 
     // Rates arrive, then an amount: the all-units list appears below the result.
     http->answerLast(R"({"rates":{"USD":1,"INR":83.12,"EUR":0.92}})");
+    queue->drain();
     auto* field = window->panel()->findChild<QLineEdit*>(QStringLiteral("amountField"));
     QVERIFY(field);
     field->selectAll();

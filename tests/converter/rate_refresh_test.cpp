@@ -196,18 +196,15 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"NegativeZeroRate", body(R"({"rates":{"USD":1,"INR":-0.0}})"),
                    "Failed to parse rates"},
         FailureRow{"TransportFailed", Reply{std::nullopt, "timed out"}, "Failed to load rates"},
-        FailureRow{"BodyCutOff", Reply{std::string(R"({"rates":{"USD":1,"INR":83.12}})"),
-                                       "connection closed"},
+        FailureRow{"BodyCutOff",
+                   Reply{std::string(R"({"rates":{"USD":1,"INR":83.12}})"), "connection closed"},
                    "Failed to load rates"}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // No request leaves for an address that is not a secure one; the failure is immediate.
 TEST_F(RateFeedTest, AddressThatCannotBeFormedFailsAtOnce) {
-  const std::vector<std::string> urls{"",
-                                      "https://",
-                                      "http://127.0.0.1/v4/latest/USD",
-                                      "ftp://127.0.0.1/v4/latest/USD",
-                                      "127.0.0.1/v4/latest/USD"};
+  const std::vector<std::string> urls{"", "https://", "http://127.0.0.1/v4/latest/USD",
+                                      "ftp://127.0.0.1/v4/latest/USD", "127.0.0.1/v4/latest/USD"};
   for (const std::string& url : urls) {
     SCOPED_TRACE(url);
     auto view = converterFor(url);

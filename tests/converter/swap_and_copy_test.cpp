@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unicode/locid.h>
 
 #include "fakes.h"
