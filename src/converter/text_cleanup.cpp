@@ -1,4 +1,5 @@
 #include <charconv>
+#include <cmath>
 #include <vector>
 
 #include "converter/currency_converter_view.h"
@@ -67,7 +68,9 @@ std::string CurrencyConverterView::amountFromResult(std::string_view text) const
     const std::size_t start = pieces[0].size() + 1;
     std::size_t length = 0;
     for (std::size_t i = 1; i < pieces.size(); ++i) length += pieces[i].size() + (i > 1 ? 1 : 0);
-    if (const auto number = formats_->read(text.substr(start, length))) {
+    const auto number = formats_->read(text.substr(start, length));
+    // An infinite or NaN reading is no amount anyone could type.
+    if (number && std::isfinite(*number)) {
       // The shortest text that reads back as the same double, so nothing the result showed is
       // lost, and one that the amount field reads whatever the locale.
       char buffer[400];
