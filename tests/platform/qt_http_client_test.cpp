@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
@@ -155,6 +156,19 @@ TEST_F(QtHttpClientTest, ClientGoingAwayEndsWhatIsInFlightOnce) {
   for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(last.error);
+}
+
+// The system's proxy settings apply (local addresses bypass any proxy, so the host is one that
+// does not even resolve: only the proxy can be asked for it).
+TEST_F(QtHttpClientTest, SystemProxyIsUsed) {
+  fakes::SilentListener proxy;
+  const std::string address = localUrl("http", proxy.port(), "");
+  setenv("https_proxy", address.c_str(), 1);
+  QtHttpClient client(trusting(1s));
+  const Reply reply = fetch(client, "https://rates.example.invalid/v4/latest/USD");
+  unsetenv("https_proxy");
+  EXPECT_TRUE(reply.error);
+  EXPECT_TRUE(proxy.wasContacted());
 }
 
 // A completion may let go of the client that ran it.

@@ -135,7 +135,7 @@ int closedPort() {
 }
 
 SilentListener::SilentListener() {
-  fd_ = socket(AF_INET, SOCK_STREAM, 0);
+  fd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -149,6 +149,13 @@ SilentListener::SilentListener() {
 
 SilentListener::~SilentListener() {
   if (fd_ >= 0) close(fd_);
+}
+
+bool SilentListener::wasContacted() const {
+  const int connection = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK);
+  if (connection < 0) return false;
+  close(connection);
+  return true;
 }
 
 }  // namespace ovantic::fakes

@@ -47,6 +47,8 @@ class SilentListener {
   SilentListener(const SilentListener&) = delete;
   SilentListener& operator=(const SilentListener&) = delete;
   int port() const { return port_; }
+  // Whether a connection came in since the last look; never waits.
+  bool wasContacted() const;
 
  private:
   int fd_ = -1;
