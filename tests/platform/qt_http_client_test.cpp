@@ -110,11 +110,16 @@ TEST_F(QtHttpClientTest, RepliesFromATrustedServer) {
   }
 }
 
+// Neither the system's CA set nor a CA file that cannot be read trusts the test server.
 TEST_F(QtHttpClientTest, UntrustedCertificateFails) {
-  QtHttpClient client;  // the system's CA set only
-  const Reply reply = fetch(client, server->url("/untrusted"));
-  EXPECT_TRUE(reply.error);
-  EXPECT_FALSE(reply.body);
+  QtHttpClient::Options unreadable = trusting();
+  unreadable.caFile = server->caFile() + ".missing";
+  for (const QtHttpClient::Options& options : {QtHttpClient::Options{}, unreadable}) {
+    QtHttpClient client(options);
+    const Reply reply = fetch(client, server->url("/untrusted"));
+    EXPECT_TRUE(reply.error);
+    EXPECT_FALSE(reply.body);
+  }
   EXPECT_EQ(server->requestsFor("/untrusted/v4/latest/USD"), 0);
 }
 
