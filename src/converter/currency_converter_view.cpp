@@ -3,6 +3,8 @@
 #include "notation/number_formats.h"
 #include "notation/number_reading.h"
 #include "notation/user_locale.h"
+#include "rates/currency_catalogue.h"
+#include "rates/rate_table.h"
 
 namespace ovantic {
 namespace {
@@ -24,6 +26,30 @@ CurrencyConverterView::CurrencyConverterView(ConverterServices services)
       formats_(NumberFormats::forLocale(localeId_)) {}
 
 CurrencyConverterView::~CurrencyConverterView() = default;
+
+const std::vector<std::string>& CurrencyConverterView::currencies() {
+  return catalogueCodes();
+}
+
+const std::map<std::string, std::string>& CurrencyConverterView::currencyFlags() {
+  return catalogueFlags();
+}
+
+const std::map<std::string, std::string>& CurrencyConverterView::currencySymbols() {
+  return catalogueSymbols();
+}
+
+std::string CurrencyConverterView::currencyFlag(std::string_view code) {
+  return flagFor(code);
+}
+
+std::string CurrencyConverterView::getCurrencySymbol(std::string_view code) const {
+  return symbolFor(code);
+}
+
+std::optional<double> CurrencyConverterView::getRate(std::string_view code) const {
+  return rateFor(exchangeRates, code);
+}
 
 void CurrencyConverterView::convert() {
   std::string typed = amountText;

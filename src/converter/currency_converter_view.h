@@ -13,6 +13,7 @@
 #include "platform/http_client.h"
 #include "platform/main_queue.h"
 #include "rates/rate_feed.h"
+#include "rates/rate_table.h"
 #include "rates/rates_service.h"
 
 namespace ovantic {
@@ -57,11 +58,12 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   std::vector<ConversionEntry> allConversions;
   std::optional<UnitType> copiedUnit;
   bool showCopiedForMain = false;
-  std::map<std::string, double> exchangeRates;
+  RateTable exchangeRates;
 
   // Called after asynchronous work (a rate reply) changed state, so a view can redraw.
   std::function<void()> onStateChange;
 
+  // The catalogue and the rate table live in rates/; these are the converter's names for them.
   static const std::vector<std::string>& currencies();
   static const std::map<std::string, std::string>& currencyFlags();
   static const std::map<std::string, std::string>& currencySymbols();

@@ -1,19 +1,19 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 
 #include "platform/http_client.h"
+#include "rates/rate_table.h"
 
 namespace ovantic {
 
 // What one request for the rate table came to: a table to use, or the footer text that says why
 // there is none.
 struct RateFeedResult {
-  // Units of each currency per one US dollar, the dollar itself at 1.
-  std::optional<std::map<std::string, double>> rates;
+  // The dollar itself at 1.
+  std::optional<RateTable> rates;
   // "Failed to load rates", "Error loading rates" or "Failed to parse rates"; empty with a table.
   std::string failure;
 };

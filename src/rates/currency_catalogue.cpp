@@ -1,15 +1,15 @@
-#include "converter/currency_converter_view.h"
+#include "rates/currency_catalogue.h"
 
 namespace ovantic {
 
-const std::vector<std::string>& CurrencyConverterView::currencies() {
+const std::vector<std::string>& catalogueCodes() {
   static const std::vector<std::string> codes{"USD", "EUR", "GBP", "JPY", "CAD",
                                               "AUD", "CHF", "CNY", "INR", "MXN"};
   return codes;
 }
 
 // Flags are the two regional-indicator letters of the region; EUR gets the EU's own flag.
-const std::map<std::string, std::string>& CurrencyConverterView::currencyFlags() {
+const std::map<std::string, std::string>& catalogueFlags() {
   static const std::map<std::string, std::string> flags{
       {"USD", "\U0001F1FA\U0001F1F8"}, {"EUR", "\U0001F1EA\U0001F1FA"},
       {"GBP", "\U0001F1EC\U0001F1E7"}, {"JPY", "\U0001F1EF\U0001F1F5"},
@@ -20,7 +20,7 @@ const std::map<std::string, std::string>& CurrencyConverterView::currencyFlags()
   return flags;
 }
 
-const std::map<std::string, std::string>& CurrencyConverterView::currencySymbols() {
+const std::map<std::string, std::string>& catalogueSymbols() {
   static const std::map<std::string, std::string> symbols{
       {"USD", "$"}, {"EUR", "\u20AC"}, {"GBP", "\u00A3"}, {"JPY", "\u00A5"}, {"CAD", "$"},
       {"AUD", "$"}, {"CHF", "Fr"},     {"CNY", "\u00A5"}, {"INR", "\u20B9"}, {"MXN", "$"},
@@ -28,24 +28,16 @@ const std::map<std::string, std::string>& CurrencyConverterView::currencySymbols
   return symbols;
 }
 
-std::string CurrencyConverterView::currencyFlag(std::string_view code) {
-  const auto& flags = currencyFlags();
+std::string flagFor(std::string_view code) {
+  const auto& flags = catalogueFlags();
   const auto found = flags.find(std::string(code));
   return found != flags.end() ? found->second : std::string();
 }
 
-std::string CurrencyConverterView::getCurrencySymbol(std::string_view code) const {
-  const auto& symbols = currencySymbols();
+std::string symbolFor(std::string_view code) {
+  const auto& symbols = catalogueSymbols();
   const auto found = symbols.find(std::string(code));
   return found != symbols.end() ? found->second : std::string(code);
-}
-
-std::optional<double> CurrencyConverterView::getRate(std::string_view code) const {
-  // The dollar is the pivot of every rate, so it is known before any table arrives.
-  if (code == "USD") return 1.0;
-  const auto found = exchangeRates.find(std::string(code));
-  if (found == exchangeRates.end()) return std::nullopt;
-  return found->second;
 }
 
 }  // namespace ovantic
