@@ -79,7 +79,8 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   std::string formatValueWithCurrency(double value, UnitType unit, std::string_view currency) const;
   std::string extractNumericValue(std::string_view text) const;
   std::string extractValueWithCurrency(std::string_view text) const;
-  // Swaps the pair; the amount becomes the shown result, number and unit, as typed text.
+  // Swaps the pair; the amount becomes the shown result, number and unit, as typed text. Ends
+  // with the change handlers, like the edits below.
   void swapCurrencies();
   void copyToClipboard(std::string_view text);
   void fetchRates();
