@@ -1,6 +1,8 @@
 // Shows one panel in a window, with rates already in, for looking at it and taking screenshots:
 //   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--open-menu] [--height N]
-//                 [--seconds N]
+//                 [--tab-to NAME] [--seconds N]
+// (--tab-to presses Tab until the control of that object name has the focus; QT_SCALE_FACTOR=2
+// shows it at scale 2.)
 // Under Xvfb: `Xvfb :55 -screen 0 1024x768x24 & DISPLAY=:55 panel_preview --dark &` and then
 // `DISPLAY=:55 import -window root shot.png`.
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include "panel/all_conversions_view.h"
 #include "panel/converter_panel.h"
 #include "panel/currency_picker.h"
+#include "panel/panel_style.h"
 #include "panel/rounded_card.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_main_queue.h"
@@ -34,29 +37,13 @@ class CannedRates : public HttpClient {
   }
 };
 
-QPalette darkPalette() {
-  QPalette p;
-  p.setColor(QPalette::Window, QColor(38, 38, 40));
-  p.setColor(QPalette::WindowText, QColor(236, 236, 236));
-  p.setColor(QPalette::Base, QColor(56, 56, 60));
-  p.setColor(QPalette::AlternateBase, QColor(48, 48, 52));
-  p.setColor(QPalette::Text, QColor(236, 236, 236));
-  p.setColor(QPalette::Button, QColor(50, 50, 54));
-  p.setColor(QPalette::ButtonText, QColor(236, 236, 236));
-  p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-  p.setColor(QPalette::HighlightedText, Qt::white);
-  p.setColor(QPalette::Link, QColor(80, 160, 255));
-  p.setColor(QPalette::PlaceholderText, QColor(140, 140, 140));
-  return p;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   const QStringList args = QApplication::arguments();
-  if (args.contains(QStringLiteral("--dark"))) QApplication::setPalette(darkPalette());
+  if (args.contains(QStringLiteral("--dark"))) QApplication::setPalette(style::darkPalette());
   const auto option = [&args](const QString& name, const QString& fallback) {
     const qsizetype at = args.indexOf(name);
     return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
@@ -73,7 +60,8 @@ int main(int argc, char** argv) {
 
   const QString amount = option(QStringLiteral("--amount"), QStringLiteral("2.5 cr"));
   const int copyLine = option(QStringLiteral("--copy-line"), QStringLiteral("-1")).toInt();
-  QTimer::singleShot(300, &panel, [&panel, amount, copyLine] {
+  const QString tabTo = option(QStringLiteral("--tab-to"), QString());
+  QTimer::singleShot(300, &panel, [&panel, amount, copyLine, tabTo] {
     auto* field = panel.findChild<QLineEdit*>(QStringLiteral("amountField"));
     qInfo("panel size hint before: %dx%d", panel.sizeHint().width(), panel.sizeHint().height());
     field->selectAll();
@@ -86,6 +74,13 @@ int main(int argc, char** argv) {
         const QRect box(child->mapTo(&panel, QPoint(0, 0)), child->size());
         qInfo("%-22s x %3d y %3d w %3d h %3d hint h %3d", qPrintable(child->objectName()), box.x(),
               box.y(), box.width(), box.height(), child->sizeHint().height());
+      }
+    }
+    if (!tabTo.isEmpty()) {
+      for (int i = 0; i < 30 && QApplication::focusWidget() &&
+                      QApplication::focusWidget()->objectName() != tabTo;
+           ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       }
     }
     if (copyLine >= 0) {

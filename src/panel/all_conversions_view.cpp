@@ -114,7 +114,6 @@ void AllConversionsView::applyStyle(const QPalette& palette) {
   primary_ = style::primaryText(palette);
   green_ = style::green(palette);
   card_ = style::controlBackground(palette);
-  focus_ = style::blue(palette);
   style::setTextColor(heading_, secondary_);
   for (std::size_t index = 0; index < lines_.size(); ++index) styleLine(index);
 }
@@ -123,7 +122,6 @@ void AllConversionsView::styleLine(std::size_t index) {
   if (!card_.isValid()) return;  // Not styled yet; applyStyle() will come back here.
   const Line& line = lines_[index];
   line.card->setFill(card_);
-  line.card->setFocusColor(focus_);
   QFont labelFont = style::textWithFlagsFont();
   labelFont.setPixelSize(11);
   labelFont.setWeight(QFont::Medium);

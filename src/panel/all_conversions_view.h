@@ -56,7 +56,7 @@ class AllConversionsView : public QWidget {
   std::vector<ConversionEntry> entries_;
   std::vector<Line> lines_;
   std::optional<UnitType> copiedUnit_;
-  QColor secondary_, primary_, green_, card_, focus_;
+  QColor secondary_, primary_, green_, card_;
 };
 
 }  // namespace ovantic

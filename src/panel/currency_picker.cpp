@@ -32,9 +32,8 @@ CurrencyPicker::CurrencyPicker(const QString& role, QWidget* parent)
     : QToolButton(parent), role_(role), menu_(new QMenu(this)) {
   setPopupMode(QToolButton::InstantPopup);
   setToolButtonStyle(Qt::ToolButtonTextOnly);
-  setFocusPolicy(Qt::StrongFocus);
+  setFocusPolicy(Qt::TabFocus);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-  setCursor(Qt::PointingHandCursor);
 
   menu_->setObjectName(QStringLiteral("currencyMenu"));
   menu_->setFont(style::textWithFlagsFont());
@@ -67,7 +66,6 @@ void CurrencyPicker::applyStyle(const QPalette& palette) {
   background_ = style::withAlpha(style::separator(palette), 0.2);
   textColor_ = style::primaryText(palette);
   indicatorColor_ = style::secondaryText(palette);
-  focusColor_ = style::blue(palette);
   updateGeometry();
   update();
 }
@@ -90,10 +88,6 @@ void CurrencyPicker::paintEvent(QPaintEvent*) {
   QPainterPath background;
   background.addRoundedRect(area, kCornerRadius, kCornerRadius);
   painter.fillPath(background, background_);
-  if (hasFocus()) {
-    painter.setPen(QPen(focusColor_, 1.5));
-    painter.drawPath(background);
-  }
 
   const QFont flagFontValue = style::flagFont(kFlagSize);
   const QFont codeFont = style::systemFont(kCodeSize, QFont::Medium);

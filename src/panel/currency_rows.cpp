@@ -39,7 +39,6 @@ AmountRow::AmountRow(QWidget* parent)
   amountField_->setAccessibleName(QStringLiteral("Amount"));
   amountField_->setPlaceholderText(QStringLiteral("0"));
   amountField_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  amountField_->setFrame(false);
   amountField_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   amountField_->setMinimumWidth(40);
 
@@ -73,12 +72,8 @@ void AmountRow::applyStyle(const QPalette& palette) {
   setFill(style::controlBackground(palette));
   picker_->applyStyle(palette);
 
+  // Frame, field background and placeholder stay the platform's, so it reads as a field.
   amountField_->setFont(style::monospacedFont(15, QFont::Medium));
-  QPalette field = amountField_->palette();
-  field.setColor(QPalette::Text, style::primaryText(palette));
-  field.setColor(QPalette::Base, Qt::transparent);
-  field.setColor(QPalette::PlaceholderText, style::tertiaryText(palette));
-  amountField_->setPalette(field);
 
   const QColor blue = style::blue(palette);
   badge_->setFill(style::withAlpha(blue, 0.1));
@@ -130,7 +125,6 @@ void ResultRow::showCopied() {
 void ResultRow::applyStyle(const QPalette& palette) {
   setFill(style::controlBackground(palette));
   picker_->applyStyle(palette);
-  resultArea_->setFocusColor(style::blue(palette));
   resultLabel_->setFont(style::monospacedFont(15, QFont::Medium));
   primary_ = style::primaryText(palette);
   green_ = style::green(palette);

@@ -55,18 +55,13 @@ void drawArrowUpArrowDown(QPainter& painter, const QRectF& box, qreal stroke) {
 
 SymbolButton::SymbolButton(Symbol symbol, int pointSize, bool bold, QWidget* parent)
     : QAbstractButton(parent), symbol_(symbol), pointSize_(pointSize), bold_(bold) {
-  setFocusPolicy(Qt::StrongFocus);
-  setCursor(Qt::ArrowCursor);
+  // Reached by Tab only; its ring is the panel's FocusRing, outside the symbol.
+  setFocusPolicy(Qt::TabFocus);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 void SymbolButton::setSymbolColor(const QColor& color) {
   color_ = color;
-  update();
-}
-
-void SymbolButton::setFocusColor(const QColor& color) {
-  focusColor_ = color;
   update();
 }
 
@@ -86,12 +81,6 @@ void SymbolButton::paintEvent(QPaintEvent*) {
   const qreal size = pointSize_;
   const QRectF box((width() - size) / 2.0, (height() - size) / 2.0, size, size);
   const qreal stroke = size * (bold_ ? 0.14 : 0.1);
-
-  if (hasFocus() && focusColor_.alpha() > 0) {
-    painter.setPen(QPen(focusColor_, 1.5));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
-  }
 
   painter.setOpacity(isEnabled() ? 1.0 : 0.35);
   painter.setPen(QPen(color_, stroke, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

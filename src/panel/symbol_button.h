@@ -16,7 +16,6 @@ class SymbolButton : public QAbstractButton {
   SymbolButton(Symbol symbol, int pointSize, bool bold, QWidget* parent = nullptr);
 
   void setSymbolColor(const QColor& color);
-  void setFocusColor(const QColor& color);
   // Space around the symbol inside the button.
   void setPadding(int horizontal, int vertical);
 
@@ -33,7 +32,6 @@ class SymbolButton : public QAbstractButton {
   int padX_ = 0;
   int padY_ = 0;
   QColor color_ = Qt::gray;
-  QColor focusColor_ = Qt::transparent;
 };
 
 }  // namespace ovantic

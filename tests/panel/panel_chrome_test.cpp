@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "panel/currency_picker.h"
+#include "panel/focus_ring.h"
 #include "panel/footer_view.h"
 #include "panel/header_view.h"
 #include "panel/panel_style.h"
@@ -30,6 +31,9 @@ class UrlRecorder : public QObject {
 
 class PanelChromeTest : public QObject {
   Q_OBJECT
+
+ public slots:
+  void ignoreUrl(const QUrl&) {}
 
  private slots:
   void headerShowsTheShippedIcon() {
@@ -124,16 +128,51 @@ class PanelChromeTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(h.panel.get()));
     h.type("2.5 cr");  // brings the list lines
     QStringList order;
+    auto* ring = h.find<FocusRing>("focusRing");
     for (int i = 0; i < 20; ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-      const QString name = QApplication::focusWidget()->objectName();
+      QWidget* focused = QApplication::focusWidget();
+      const QString name = focused->objectName();
       if (name == "amountField") break;
+      // The ring shows around every control, its 2-pixel stroke clear of the control itself.
+      QCOMPARE(ring->ringedControl(), focused);
+      const QRect control(focused->mapTo(h.panel.get(), QPoint(0, 0)), focused->size());
+      QVERIFY2(ring->ringRect().adjusted(2, 2, -2, -2).contains(control), qPrintable(name));
       order.append(name.startsWith("conversionLine_") ? QString("line") : name);
     }
     order.removeDuplicates();
     // Reading order from the amount field round to it again.
     QCOMPARE(order, (QStringList{"swapButton", "toCurrencyPicker", "resultArea", "line",
                                  "creditLink", "refreshButton", "fromCurrencyPicker"}));
+  }
+
+  void mouseActionsLeaveTypingInTheAmountField_data() {
+    QTest::addColumn<QString>("control");
+    QTest::newRow("refresh") << "refreshButton";
+    QTest::newRow("swap") << "swapButton";
+    QTest::newRow("result") << "resultArea";
+    QTest::newRow("list line") << "conversionLine_crore";
+    QTest::newRow("credit link") << "creditLink";
+  }
+
+  // Even a control the keyboard had focused gives the focus back to the field when clicked.
+  void mouseActionsLeaveTypingInTheAmountField() {
+    QFETCH(QString, control);
+    PanelHarness h;
+    h.showWithRates();
+    QVERIFY(QTest::qWaitForWindowActive(h.panel.get()));
+    h.replaceAmount("2.5 cr");
+    QWidget* target = h.widget(qPrintable(control));
+    target->setFocus(Qt::TabFocusReason);
+    QDesktopServices::setUrlHandler("https", this, "ignoreUrl");
+    QTest::mouseClick(target, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("https");
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::focusWidget(), h.amountField());
+    QVERIFY(h.find<FocusRing>("focusRing")->ringedControl() == nullptr);
+    h.amountField()->selectAll();
+    QTest::keyClicks(QApplication::focusWidget(), "7");
+    QCOMPARE(h.amountField()->text(), QString("7"));
   }
 
   void everyControlHasAnAccessibleName() {
