@@ -5,6 +5,7 @@
 
 #include "panel/panel_style.h"
 #include "panel/rounded_card.h"
+#include "panel/wrapping_label.h"
 
 namespace ovantic {
 
@@ -31,7 +32,7 @@ RoundedCard* AllConversionsView::line(int index) const {
   return lines_.at(static_cast<std::size_t>(index)).card;
 }
 
-QLabel* AllConversionsView::valueLabel(int index) const {
+WrappingLabel* AllConversionsView::valueLabel(int index) const {
   return lines_.at(static_cast<std::size_t>(index)).value;
 }
 
@@ -66,16 +67,16 @@ void AllConversionsView::rebuild() {
     label->setObjectName(QStringLiteral("conversionLabel"));
     label->setTextFormat(Qt::PlainText);
     label->setFont(style::textWithFlagsFont());
-    auto* value = new QLabel(card);
+    auto* value = new WrappingLabel(card);
     value->setObjectName(QStringLiteral("conversionValue"));
-    value->setTextFormat(Qt::PlainText);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The card is the click target, whatever part of it is hit.
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     value->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The label keeps its width; the value takes the rest and wraps within it.
+    label->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     row->addWidget(label, 0, Qt::AlignVCenter);
-    row->addStretch(1);
-    row->addWidget(value, 0, Qt::AlignVCenter);
+    row->addWidget(value, 1);
     card->setClickable(true);
     const UnitType unit = entry.unit;
     connect(card, &RoundedCard::clicked, this, [this, unit] {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "converter/currency_converter_view.h"
+#include "panel/wrapping_label.h"
 
 class QLabel;
 class QVBoxLayout;
@@ -32,7 +33,7 @@ class AllConversionsView : public QWidget {
 
   int lineCount() const { return static_cast<int>(lines_.size()); }
   RoundedCard* line(int index) const;
-  QLabel* valueLabel(int index) const;
+  WrappingLabel* valueLabel(int index) const;
 
   void applyStyle(const QPalette& palette);
 
@@ -43,7 +44,7 @@ class AllConversionsView : public QWidget {
   struct Line {
     RoundedCard* card;
     QLabel* label;
-    QLabel* value;
+    WrappingLabel* value;
   };
 
   void rebuild();

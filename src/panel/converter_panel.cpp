@@ -298,6 +298,11 @@ const std::shared_ptr<CurrencyConverterView>& ConverterPanel::model() const {
   return d_->model;
 }
 
+QSize ConverterPanel::sizeHint() const {
+  // The layout alone would ask for the width of the longest unwrapped result.
+  return {kPanelWidth, heightForWidth(kPanelWidth)};
+}
+
 void ConverterPanel::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (d_->shownOnce) return;

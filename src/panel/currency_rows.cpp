@@ -6,6 +6,7 @@
 
 #include "panel/currency_picker.h"
 #include "panel/panel_style.h"
+#include "panel/wrapping_label.h"
 
 namespace ovantic {
 
@@ -85,7 +86,7 @@ ResultRow::ResultRow(QWidget* parent)
     : RoundedCard(kRowRadius, parent),
       picker_(new CurrencyPicker(QStringLiteral("Target currency"), this)),
       resultArea_(new RoundedCard(0, this)),
-      resultLabel_(new QLabel(resultArea_)) {
+      resultLabel_(new WrappingLabel(resultArea_)) {
   setObjectName(QStringLiteral("toUnitRow"));
   picker_->setObjectName(QStringLiteral("toCurrencyPicker"));
 
@@ -94,8 +95,6 @@ ResultRow::ResultRow(QWidget* parent)
   auto* areaLayout = new QHBoxLayout(resultArea_);
   areaLayout->setContentsMargins(0, 0, 0, 0);
   resultLabel_->setObjectName(QStringLiteral("resultLabel"));
-  resultLabel_->setTextFormat(Qt::PlainText);
-  resultLabel_->setWordWrap(true);
   resultLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   resultLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
   areaLayout->addWidget(resultLabel_);

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "panel/all_conversions_view.h"
 #include "panel/currency_picker.h"
 #include "panel/focus_ring.h"
 #include "panel/footer_view.h"
@@ -13,6 +14,7 @@
 #include "panel/panel_style.h"
 #include "panel/underline_on_hover.h"
 #include "panel/visual_effect_view.h"
+#include "panel/wrapping_label.h"
 #include "panel_harness.h"
 
 using namespace ovantic;
@@ -104,6 +106,43 @@ class PanelChromeTest : public QObject {
     QCOMPARE(h.panel->width(), 320);
     QVERIFY(rate->height() > oneLine);
     QVERIFY(rate->geometry().right() < 320);
+  }
+
+  void hugeResultsKeepEveryDigit_data() {
+    QTest::addColumn<QString>("amount");
+    QTest::newRow("thirty digits") << "123456789012345678901234567890";
+    QTest::newRow("1e300") << "1e300";
+  }
+
+  // The result and every list value show all their characters, in lines that fit the panel.
+  void hugeResultsKeepEveryDigit() {
+    QFETCH(QString, amount);
+    PanelHarness h;
+    h.showWithRates();
+    h.replaceAmount(amount);
+    // As the popup sizes it: its preferred size, with no cap from the small offscreen screen.
+    // A nested layout passes a new height up one level per turn of the event loop.
+    for (int turn = 0; turn < 10 && h.panel->size() != h.panel->sizeHint(); ++turn) {
+      h.panel->resize(h.panel->sizeHint());
+      QCoreApplication::processEvents();
+    }
+    QCOMPARE(h.panel->width(), 320);
+    auto* list = h.find<AllConversionsView>("allConversionsView");
+    QList<WrappingLabel*> labels{qobject_cast<WrappingLabel*>(h.resultLabel())};
+    for (int i = 0; i < list->lineCount(); ++i) labels.append(list->valueLabel(i));
+    QVERIFY(list->lineCount() > 0);
+    for (const WrappingLabel* label : labels) {
+      QVERIFY(label->text().size() > 30);
+      const QStringList lines = label->lines();
+      QCOMPARE(lines.join(QString()), label->text());
+      QVERIFY(lines.size() > 1);
+      for (const QString& line : lines) {
+        QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= label->width(), qPrintable(line));
+      }
+      QVERIFY(label->height() >= label->heightForWidth(label->width()));
+      const QRect onPanel(label->mapTo(h.panel.get(), QPoint(0, 0)), label->size());
+      QVERIFY(QRect(16, 0, 288, h.panel->height()).contains(onPanel));
+    }
   }
 
   void escapeRequestsClose() {
