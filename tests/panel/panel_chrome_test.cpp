@@ -1,12 +1,18 @@
 // The frame around the converter: header, footer, size, keyboard, accessibility and appearance.
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
 #include "panel/all_conversions_view.h"
+#include "panel/color_scheme_watcher.h"
 #include "panel/currency_picker.h"
 #include "panel/focus_ring.h"
 #include "panel/footer_view.h"
@@ -19,6 +25,62 @@
 
 using namespace ovantic;
 using namespace ovantic::panel_testing;
+
+// Stands in for the desktop portal's Settings interface.
+class FakePortal : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+
+ public:
+  QVariant answer;
+
+ public slots:
+  QDBusVariant Read(const QString& group, const QString& key) {
+    return QDBusVariant(
+        group == "org.freedesktop.appearance" && key == "color-scheme" ? answer : QVariant());
+  }
+};
+
+// A session bus of the test's own, with the portal on one connection and the app on another.
+struct PrivateBus {
+  PrivateBus() {
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address",
+                                 "--address=unix:path=" + dir.filePath("bus")});
+    if (daemon.waitForReadyRead(10000)) address = QString::fromUtf8(daemon.readLine()).trimmed();
+    static int serial = 0;
+    ++serial;
+    app = QDBusConnection::connectToBus(address, QString("app%1").arg(serial));
+    portal = QDBusConnection::connectToBus(address, QString("portal%1").arg(serial));
+  }
+  ~PrivateBus() {
+    QDBusConnection::disconnectFromBus(app.name());
+    QDBusConnection::disconnectFromBus(portal.name());
+    daemon.kill();
+    daemon.waitForFinished();
+  }
+  bool offer(FakePortal* fake) {
+    return portal.registerObject("/org/freedesktop/portal/desktop", fake,
+                                 QDBusConnection::ExportAllSlots) &&
+           portal.registerService("org.freedesktop.portal.Desktop");
+  }
+  void announce(const QString& key, uint value) {
+    QDBusMessage changed = QDBusMessage::createSignal(
+        "/org/freedesktop/portal/desktop", "org.freedesktop.portal.Settings", "SettingChanged");
+    changed << QString("org.freedesktop.appearance") << key
+            << QVariant::fromValue(QDBusVariant(QVariant(value)));
+    portal.send(changed);
+  }
+
+  QTemporaryDir dir;
+  QProcess daemon;
+  QString address;
+  QDBusConnection app{QString()};
+  QDBusConnection portal{QString()};
+};
+
+QVariant wrapped(const QVariant& value) {
+  return QVariant::fromValue(QDBusVariant(value));
+}
 
 // Receives the URLs the panel asks the desktop to open.
 class UrlRecorder : public QObject {
@@ -275,6 +337,65 @@ class PanelChromeTest : public QObject {
     QVERIFY(tagline.lightness() < 235 && tagline.lightness() > 40);
     QVERIFY(style::isDark(dark));
     QVERIFY(!style::isDark(original));
+  }
+
+  void startsInTheDesktopsColorScheme_data() {
+    QTest::addColumn<bool>("qtDark");
+    QTest::addColumn<bool>("portalRuns");
+    QTest::addColumn<QVariant>("answer");
+    QTest::addColumn<bool>("expectDark");
+    const QVariant dark = wrapped(QVariant(1u));
+    QTest::newRow("dark asked, Qt light") << false << true << dark << true;
+    QTest::newRow("dark asked, Qt dark") << true << true << dark << true;
+    QTest::newRow("light asked, Qt dark") << true << true << wrapped(QVariant(2u)) << false;
+    QTest::newRow("no preference keeps Qt's") << true << true << wrapped(QVariant(0u)) << true;
+    QTest::newRow("answered once wrapped") << false << true << QVariant(1u) << true;
+    QTest::newRow("not a number") << false << true << wrapped(QVariant("dark")) << false;
+    QTest::newRow("no portal") << false << false << QVariant() << false;
+  }
+
+  void startsInTheDesktopsColorScheme() {
+    QFETCH(bool, qtDark);
+    QFETCH(bool, portalRuns);
+    QFETCH(QVariant, answer);
+    QFETCH(bool, expectDark);
+    PrivateBus bus;
+    QVERIFY2(bus.app.isConnected(), "dbus-daemon did not start");
+    FakePortal portal;
+    portal.answer = answer;
+    if (portalRuns) QVERIFY(bus.offer(&portal));
+    const QPalette original = QApplication::palette();
+    if (qtDark) QApplication::setPalette(style::darkPalette());
+    {
+      ColorSchemeWatcher watcher(bus.app);
+      QSignalSpy read(&watcher, &ColorSchemeWatcher::initialReadDone);
+      QVERIFY(read.wait());
+      QCOMPARE(style::isDark(QApplication::palette()), expectDark);
+    }
+    QCOMPARE(style::isDark(QApplication::palette()), qtDark);  // Qt's palette back
+    QApplication::setPalette(original);
+  }
+
+  void followsColorSchemeChangesWhileOpen() {
+    PrivateBus bus;
+    FakePortal portal;
+    portal.answer = wrapped(QVariant(0u));
+    QVERIFY(bus.offer(&portal));
+    PanelHarness h;
+    h.showWithRates();
+    ColorSchemeWatcher watcher(bus.app);
+    QSignalSpy read(&watcher, &ColorSchemeWatcher::initialReadDone);
+    QVERIFY(read.wait());
+    const auto resultText = [&h] { return h.resultLabel()->palette().color(QPalette::WindowText); };
+    QVERIFY(!style::isDark(QApplication::palette()));
+    const QColor light = resultText();
+
+    bus.announce("color-scheme", 1);
+    QTRY_VERIFY(style::isDark(QApplication::palette()));
+    QTRY_VERIFY(resultText().lightness() > light.lightness());
+    bus.announce("color-scheme", 0);
+    QTRY_VERIFY(!style::isDark(QApplication::palette()));
+    QCOMPARE(resultText(), light);
   }
 
   void greenAndBlueReadOnBothAppearances() {
