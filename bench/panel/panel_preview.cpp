@@ -1,6 +1,6 @@
 // Shows one panel in a window, with rates already in, for looking at it and taking screenshots:
 //   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--open-menu] [--height N]
-//                 [--tab-to NAME] [--seconds N]
+//                 [--tab-to NAME] [--translucent] [--grab FILE] [--seconds N]
 // (--tab-to presses Tab until the control of that object name has the focus; QT_SCALE_FACTOR=2
 // shows it at scale 2.)
 // Under Xvfb: `Xvfb :55 -screen 0 1024x768x24 & DISPLAY=:55 panel_preview --dark &` and then
@@ -11,6 +11,7 @@
 #include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <memory>
 
 #include "converter/currency_converter_view.h"
@@ -19,6 +20,7 @@
 #include "panel/currency_picker.h"
 #include "panel/panel_style.h"
 #include "panel/rounded_card.h"
+#include "panel/visual_effect_view.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_main_queue.h"
 
@@ -52,11 +54,29 @@ int main(int argc, char** argv) {
   auto model = CurrencyConverterView::create(ConverterServices{
       std::make_shared<QtMainQueue>(), std::make_shared<CannedRates>(),
       std::make_shared<QtClipboard>(), option(QStringLiteral("--locale"), "en_IN").toStdString()});
+  // With --translucent the panel sits in a see-through window with room for its shadow, as on a
+  // composited desktop; --grab FILE saves what the window draws, alpha included.
+  QWidget frame;
   ConverterPanel panel(model);
-  panel.setWindowTitle(QStringLiteral("Ovantic"));
-  panel.resize(320, option(QStringLiteral("--height"), QStringLiteral("560")).toInt());
-  panel.move(40, 40);
-  panel.show();
+  const int height = option(QStringLiteral("--height"), QStringLiteral("560")).toInt();
+  QWidget* window = &panel;
+  if (args.contains(QStringLiteral("--translucent"))) {
+    frame.setAttribute(Qt::WA_TranslucentBackground);
+    auto* layout = new QVBoxLayout(&frame);
+    layout->setContentsMargins(VisualEffectView::shadowMargins());
+    layout->addWidget(&panel);
+    panel.setMinimumHeight(height);
+    window = &frame;
+  } else {
+    panel.resize(320, height);
+  }
+  window->setWindowTitle(QStringLiteral("Ovantic"));
+  window->move(40, 40);
+  window->show();
+  const QString grabTo = option(QStringLiteral("--grab"), QString());
+  if (!grabTo.isEmpty()) {
+    QTimer::singleShot(900, window, [window, grabTo] { window->grab().save(grabTo); });
+  }
 
   const QString amount = option(QStringLiteral("--amount"), QStringLiteral("2.5 cr"));
   const int copyLine = option(QStringLiteral("--copy-line"), QStringLiteral("-1")).toInt();

@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QLabel>
 
+#include "panel/flag_image.h"
 #include "panel/panel_style.h"
 #include "panel/rounded_card.h"
 #include "panel/wrapping_label.h"
@@ -63,7 +64,15 @@ void AllConversionsView::rebuild() {
                         QString::fromUtf8(entry.unit.rawValue()));
     auto* row = new QHBoxLayout(card);
     row->setContentsMargins(10, 6, 10, 6);
-    auto* label = new QLabel(QString::fromStdString(entry.label), card);
+    // The flag is a picture of its own, as tall as the line's text, and the label the words after
+    // it.
+    const QString fullLabel = QString::fromStdString(entry.label);
+    const qsizetype flagLength = leadingFlagLength(fullLabel);
+    auto* flag = new QLabel(card);
+    flag->setObjectName(QStringLiteral("conversionFlag"));
+    flag->setProperty("flag", fullLabel.left(flagLength));
+    flag->setVisible(flagLength > 0);
+    auto* label = new QLabel(fullLabel.mid(flagLength).trimmed(), card);
     label->setObjectName(QStringLiteral("conversionLabel"));
     label->setTextFormat(Qt::PlainText);
     label->setFont(style::textWithFlagsFont());
@@ -71,10 +80,12 @@ void AllConversionsView::rebuild() {
     value->setObjectName(QStringLiteral("conversionValue"));
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The card is the click target, whatever part of it is hit.
+    flag->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     value->setAttribute(Qt::WA_TransparentForMouseEvents);
     // The label keeps its width; the value takes the rest and wraps within it.
     label->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+    row->addWidget(flag, 0, Qt::AlignVCenter);
     row->addWidget(label, 0, Qt::AlignVCenter);
     row->addWidget(value, 1);
     card->setClickable(true);
@@ -92,7 +103,7 @@ void AllConversionsView::rebuild() {
     // A layout shows a new child of a visible parent only on the next event-loop turn; the line
     // must be there as soon as the list is.
     card->setVisible(true);
-    lines_.push_back({card, label, value});
+    lines_.push_back({card, flag, label, value});
   }
   refreshValues();
 }
@@ -104,7 +115,7 @@ void AllConversionsView::refreshValues() {
     const bool copied = copiedUnit_ == entry.unit;
     const QString text = copied ? copiedText : formatValue_(entry.value, entry.unit);
     line.value->setText(text);
-    line.card->setAccessibleName(line.label->text() + QStringLiteral(": ") + text);
+    line.card->setAccessibleName(QString::fromStdString(entry.label) + QStringLiteral(": ") + text);
     styleLine(index);
   }
 }
@@ -127,6 +138,10 @@ void AllConversionsView::styleLine(std::size_t index) {
   labelFont.setPixelSize(11);
   labelFont.setWeight(QFont::Medium);
   line.label->setFont(labelFont);
+  const QString flag = line.flag->property("flag").toString();
+  if (!flag.isEmpty()) {
+    line.flag->setPixmap(flagPixmap(flag, labelFont.pixelSize(), devicePixelRatioF()));
+  }
   style::setTextColor(line.label, secondary_);
   const bool copied = copiedUnit_ == entries_[index].unit;
   line.value->setFont(copied ? style::systemFont(11, QFont::Medium)

@@ -43,6 +43,7 @@ class AllConversionsView : public QWidget {
  private:
   struct Line {
     RoundedCard* card;
+    QLabel* flag;
     QLabel* label;
     WrappingLabel* value;
   };

@@ -7,6 +7,7 @@
 #include <QPainterPath>
 
 #include "converter/currency_converter_view.h"
+#include "panel/flag_image.h"
 #include "panel/panel_style.h"
 
 namespace ovantic {
@@ -36,12 +37,12 @@ CurrencyPicker::CurrencyPicker(const QString& role, QWidget* parent)
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
   menu_->setObjectName(QStringLiteral("currencyMenu"));
-  menu_->setFont(style::textWithFlagsFont());
+  // Each item: the flag as an icon as tall as the menu's text, then the code. An entry without a
+  // flag still shows its code.
+  const int flagHeight = QFontMetrics(menu_->font()).height() - 2;
   for (const std::string& entry : CurrencyConverterView::currencies()) {
     const QString code = QString::fromStdString(entry);
-    const QString itemFlag = flagOf(code);
-    // An entry without a flag still shows its code, without a leading blank.
-    auto* action = menu_->addAction(itemFlag.isEmpty() ? code : itemFlag + u' ' + code);
+    auto* action = menu_->addAction(flagIcon(flagOf(code), flagHeight), code);
     action->setData(code);
     action->setCheckable(false);
     connect(action, &QAction::triggered, this, [this, code] { emit currencySelected(code); });

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QColor>
+#include <QIcon>
 
 namespace ovantic {
 
@@ -32,6 +33,7 @@ class SymbolButton : public QAbstractButton {
   int padX_ = 0;
   int padY_ = 0;
   QColor color_ = Qt::gray;
+  QIcon themeIcon_;
 };
 
 }  // namespace ovantic

@@ -139,6 +139,11 @@ class PanelChromeTest : public QObject {
     PanelHarness h;
     auto* backdrop = h.find<VisualEffectView>("visualEffectView");
     QVERIFY(!backdrop->isTranslucent());
+    // A 1-pixel edge sets the panel off from a window of its own tone behind it.
+    h.panel->resize(320, 400);
+    const QImage drawn = h.panel->grab().toImage();
+    QCOMPARE(drawn.pixel(0, 200), style::separator(h.panel->palette()).rgb());
+    QCOMPARE(drawn.pixel(319, 399), style::separator(h.panel->palette()).rgb());
     h.panel->setAttribute(Qt::WA_TranslucentBackground);
     QVERIFY(backdrop->isTranslucent());
     h.panel->show();
