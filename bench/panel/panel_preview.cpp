@@ -73,6 +73,8 @@ int main(int argc, char** argv) {
   window->setWindowTitle(QStringLiteral("Ovantic"));
   window->move(40, 40);
   window->show();
+  // Without a window manager (a bare Xvfb) nothing else gives the window the keyboard.
+  window->activateWindow();
   const QString grabTo = option(QStringLiteral("--grab"), QString());
   if (!grabTo.isEmpty()) {
     QTimer::singleShot(900, window, [window, grabTo] { window->grab().save(grabTo); });
