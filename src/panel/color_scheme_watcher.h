@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusVariant>  // complete here: the change signal finds its slot through the meta-object
 #include <QObject>
 #include <QPalette>
 #include <optional>
-
-class QDBusVariant;
 
 namespace ovantic {
 
