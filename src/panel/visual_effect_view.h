@@ -30,6 +30,7 @@ class VisualEffectView : public QWidget {
 
  private:
   void paintShadow(QWidget* window);
+  void passClicksThroughShadow();
 
   QPointer<QWidget> shadowed_;
 };
