@@ -4,6 +4,10 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
@@ -18,6 +22,7 @@
 #include "panel/footer_view.h"
 #include "panel/header_view.h"
 #include "panel/panel_style.h"
+#include "panel/symbol_button.h"
 #include "panel/underline_on_hover.h"
 #include "panel/visual_effect_view.h"
 #include "panel/wrapping_label.h"
@@ -109,6 +114,38 @@ class PanelChromeTest : public QObject {
     QCOMPARE(title->text(), QString("Ovantic"));
     QCOMPARE(title->font().pixelSize(), 16);
     QCOMPARE(title->font().weight(), QFont::DemiBold);
+  }
+
+  // Where the icon theme has a reload symbol, refresh shows it, tinted, instead of the drawn arrow
+  // (whose centre is empty).
+  void refreshShowsTheThemesSymbol() {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("probe/16x16/actions");
+    QFile index(dir.filePath("probe/index.theme"));
+    QVERIFY(index.open(QIODevice::WriteOnly));
+    index.write(
+        "[Icon Theme]\nName=probe\nDirectories=16x16/actions\n"
+        "[16x16/actions]\nSize=16\n");
+    index.close();
+    QImage square(16, 16, QImage::Format_ARGB32);
+    square.fill(Qt::black);
+    QVERIFY(square.save(dir.filePath("probe/16x16/actions/view-refresh.png")));
+    SymbolButton drawn(SymbolButton::Symbol::arrowClockwise, 14, false);
+    const QStringList paths = QIcon::themeSearchPaths();
+    const QString theme = QIcon::themeName();
+    QIcon::setThemeSearchPaths({dir.path()});
+    QIcon::setThemeName("probe");
+    SymbolButton themed(SymbolButton::Symbol::arrowClockwise, 14, false);
+    for (SymbolButton* button : {&themed, &drawn}) {
+      button->setSymbolColor(Qt::red);
+      button->resize(button->sizeHint());
+    }
+    const QColor themedCentre = themed.grab().toImage().pixelColor(7, 7);
+    const QColor drawnCentre = drawn.grab().toImage().pixelColor(7, 7);
+    QIcon::setThemeSearchPaths(paths);
+    QIcon::setThemeName(theme);
+    QCOMPARE(themedCentre, QColor(Qt::red));
+    QVERIFY(drawnCentre != QColor(Qt::red));
   }
 
   void headerWithoutIconStartsWithTheTitle() {
