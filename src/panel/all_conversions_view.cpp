@@ -75,7 +75,6 @@ void AllConversionsView::rebuild() {
     auto* label = new QLabel(fullLabel.mid(flagLength).trimmed(), card);
     label->setObjectName(QStringLiteral("conversionLabel"));
     label->setTextFormat(Qt::PlainText);
-    label->setFont(style::textWithFlagsFont());
     auto* value = new WrappingLabel(card);
     value->setObjectName(QStringLiteral("conversionValue"));
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -134,9 +133,7 @@ void AllConversionsView::styleLine(std::size_t index) {
   if (!card_.isValid()) return;  // Not styled yet; applyStyle() will come back here.
   const Line& line = lines_[index];
   line.card->setFill(card_);
-  QFont labelFont = style::textWithFlagsFont();
-  labelFont.setPixelSize(11);
-  labelFont.setWeight(QFont::Medium);
+  const QFont labelFont = style::systemFont(11, QFont::Medium);
   line.label->setFont(labelFont);
   const QString flag = line.flag->property("flag").toString();
   if (!flag.isEmpty()) {

@@ -61,12 +61,6 @@ QFont flagFont(int pixelSize) {
   return font;
 }
 
-QFont textWithFlagsFont() {
-  QFont font = QApplication::font();
-  font.setFamilies({QApplication::font().family(), emojiFamily});
-  return font;
-}
-
 bool isDark(const QPalette& palette) {
   return palette.color(QPalette::Window).lightness() <
          palette.color(QPalette::WindowText).lightness();

@@ -14,8 +14,6 @@ QFont systemFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 QFont monospacedFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 // The flags are regional-indicator pairs; only a colour emoji font draws them as flags.
 QFont flagFont(int pixelSize);
-// The application font with the emoji font as fallback, for texts that mix flags and letters.
-QFont textWithFlagsFont();
 
 bool isDark(const QPalette& palette);
 QColor primaryText(const QPalette& palette);

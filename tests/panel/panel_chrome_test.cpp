@@ -341,9 +341,15 @@ class PanelChromeTest : public QObject {
 
   void creditLinkUnderlinesOnHoverAndOpensThePage() {
     PanelHarness h;
-    h.panel->show();
+    h.showWithRates();
+    h.type("2.5 cr");  // brings the list lines
     auto* link = h.find<LinkLabel>("creditLink");
     QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+    // The pointing hand is the link's alone; the field keeps its text cursor.
+    for (const QWidget* child : h.panel->findChildren<QWidget*>()) {
+      if (child == link || link->isAncestorOf(child) || child == h.amountField()) continue;
+      QVERIFY2(child->cursor().shape() == Qt::ArrowCursor, qPrintable(child->objectName()));
+    }
     QVERIFY(!link->underline()->isHovered());
 
     QEvent enter(QEvent::Enter);
