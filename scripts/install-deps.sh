@@ -14,6 +14,8 @@ packages=(
   qt6-qpa-plugins fonts-noto-color-emoji fonts-dejavu-core
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev openssl locales-all
+  # a private session bus for the colour-scheme tests (dbus-daemon)
+  dbus
   # end-to-end tests on a real X server with a real tray
   xvfb xauth trayer xdotool xclip x11-utils imagemagick procps python3
 )

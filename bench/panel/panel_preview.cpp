@@ -1,6 +1,8 @@
 // Shows one panel in a window, with rates already in, for looking at it and taking screenshots:
 //   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--open-menu] [--height N]
-//                 [--seconds N]
+//                 [--tab-to NAME] [--translucent] [--grab FILE] [--seconds N]
+// (--tab-to presses Tab until the control of that object name has the focus; QT_SCALE_FACTOR=2
+// shows it at scale 2.)
 // Under Xvfb: `Xvfb :55 -screen 0 1024x768x24 & DISPLAY=:55 panel_preview --dark &` and then
 // `DISPLAY=:55 import -window root shot.png`.
 #include <QApplication>
@@ -9,6 +11,7 @@
 #include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <memory>
 
 #include "converter/currency_converter_view.h"
@@ -16,7 +19,9 @@
 #include "panel/all_conversions_view.h"
 #include "panel/converter_panel.h"
 #include "panel/currency_picker.h"
+#include "panel/panel_style.h"
 #include "panel/rounded_card.h"
+#include "panel/visual_effect_view.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_main_queue.h"
 
@@ -29,29 +34,13 @@ const char* const kCannedRates =
     R"({"base":"USD","rates":{"USD":1,"INR":83.2,"EUR":0.92,"GBP":0.79,)"
     R"("JPY":151.0,"AUD":1.52,"CAD":1.36,"CNY":7.2,"AED":3.67,"SGD":1.34}})";
 
-QPalette darkPalette() {
-  QPalette p;
-  p.setColor(QPalette::Window, QColor(38, 38, 40));
-  p.setColor(QPalette::WindowText, QColor(236, 236, 236));
-  p.setColor(QPalette::Base, QColor(56, 56, 60));
-  p.setColor(QPalette::AlternateBase, QColor(48, 48, 52));
-  p.setColor(QPalette::Text, QColor(236, 236, 236));
-  p.setColor(QPalette::Button, QColor(50, 50, 54));
-  p.setColor(QPalette::ButtonText, QColor(236, 236, 236));
-  p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-  p.setColor(QPalette::HighlightedText, Qt::white);
-  p.setColor(QPalette::Link, QColor(80, 160, 255));
-  p.setColor(QPalette::PlaceholderText, QColor(140, 140, 140));
-  return p;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   const QStringList args = QApplication::arguments();
-  if (args.contains(QStringLiteral("--dark"))) QApplication::setPalette(darkPalette());
+  if (args.contains(QStringLiteral("--dark"))) QApplication::setPalette(style::darkPalette());
   const auto option = [&args](const QString& name, const QString& fallback) {
     const qsizetype at = args.indexOf(name);
     return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
@@ -61,16 +50,37 @@ int main(int argc, char** argv) {
   auto model = CurrencyConverterView::create(
       ConverterServices{std::make_shared<QtMainQueue>(), http, std::make_shared<QtClipboard>(),
                         option(QStringLiteral("--locale"), "en_IN").toStdString()});
+  // With --translucent the panel sits in a see-through window with room for its shadow, as on a
+  // composited desktop; --grab FILE saves what the window draws, alpha included.
+  QWidget frame;
   ConverterPanel panel(model);
-  panel.setWindowTitle(QStringLiteral("Ovantic"));
-  panel.resize(320, option(QStringLiteral("--height"), QStringLiteral("560")).toInt());
-  panel.move(40, 40);
-  panel.show();
+  const int height = option(QStringLiteral("--height"), QStringLiteral("560")).toInt();
+  QWidget* window = &panel;
+  if (args.contains(QStringLiteral("--translucent"))) {
+    frame.setAttribute(Qt::WA_TranslucentBackground);
+    auto* layout = new QVBoxLayout(&frame);
+    layout->setContentsMargins(VisualEffectView::shadowMargins());
+    layout->addWidget(&panel);
+    panel.setMinimumHeight(height);
+    window = &frame;
+  } else {
+    panel.resize(320, height);
+  }
+  window->setWindowTitle(QStringLiteral("Ovantic"));
+  window->move(40, 40);
+  window->show();
+  // Without a window manager (a bare Xvfb) nothing else gives the window the keyboard.
+  window->activateWindow();
   http->answerLast(std::string(kCannedRates));
+  const QString grabTo = option(QStringLiteral("--grab"), QString());
+  if (!grabTo.isEmpty()) {
+    QTimer::singleShot(900, window, [window, grabTo] { window->grab().save(grabTo); });
+  }
 
   const QString amount = option(QStringLiteral("--amount"), QStringLiteral("2.5 cr"));
   const int copyLine = option(QStringLiteral("--copy-line"), QStringLiteral("-1")).toInt();
-  QTimer::singleShot(300, &panel, [&panel, amount, copyLine] {
+  const QString tabTo = option(QStringLiteral("--tab-to"), QString());
+  QTimer::singleShot(300, &panel, [&panel, amount, copyLine, tabTo] {
     auto* field = panel.findChild<QLineEdit*>(QStringLiteral("amountField"));
     qInfo("panel size hint before: %dx%d", panel.sizeHint().width(), panel.sizeHint().height());
     field->selectAll();
@@ -83,6 +93,13 @@ int main(int argc, char** argv) {
         const QRect box(child->mapTo(&panel, QPoint(0, 0)), child->size());
         qInfo("%-22s x %3d y %3d w %3d h %3d hint h %3d", qPrintable(child->objectName()), box.x(),
               box.y(), box.width(), box.height(), child->sizeHint().height());
+      }
+    }
+    if (!tabTo.isEmpty()) {
+      for (int i = 0; i < 30 && QApplication::focusWidget() &&
+                      QApplication::focusWidget()->objectName() != tabTo;
+           ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       }
     }
     if (copyLine >= 0) {

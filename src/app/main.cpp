@@ -6,6 +6,7 @@
 
 #include "app/app_delegate.h"
 #include "converter/currency_converter_view.h"
+#include "panel/color_scheme_watcher.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_main_queue.h"
@@ -39,6 +40,7 @@ int main(int argc, char* argv[]) {
   services.clipboard = std::make_shared<ovantic::QtClipboard>();
   services.ratesUrl = ratesUrl.empty() ? std::string(ovantic::defaultRatesUrl) : ratesUrl;
 
+  ovantic::ColorSchemeWatcher colorScheme;
   ovantic::AppDelegate delegate(std::move(services));
   QTimer::singleShot(0, &delegate, &ovantic::AppDelegate::applicationDidFinishLaunching);
   return QApplication::exec();

@@ -6,6 +6,7 @@
 
 #include "converter/currency_converter_view.h"
 #include "panel/converter_panel.h"
+#include "panel/visual_effect_view.h"
 
 namespace ovantic {
 
@@ -35,13 +36,15 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
   // The click that closes the panel must not go on to the tray icon underneath, where it would
   // open a new panel straight away.
   setAttribute(Qt::WA_NoMouseReplay);
-  if (alwaysComposited(QGuiApplication::platformName())) {
-    setAttribute(Qt::WA_TranslucentBackground);
-  }
   panel_->setFixedWidth(kWidth);
   panel_->setMinimumHeight(kHeight);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
+  if (alwaysComposited(QGuiApplication::platformName())) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    // Room outside the 320-wide panel for the shadow its backdrop casts.
+    layout->setContentsMargins(VisualEffectView::shadowMargins());
+  }
   layout->setSpacing(0);
   // The window follows the panel's preferred size, which the minimum above keeps at 380 or more.
   layout->setSizeConstraint(QLayout::SetFixedSize);

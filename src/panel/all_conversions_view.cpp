@@ -3,8 +3,10 @@
 #include <QBoxLayout>
 #include <QLabel>
 
+#include "panel/flag_image.h"
 #include "panel/panel_style.h"
 #include "panel/rounded_card.h"
+#include "panel/wrapping_label.h"
 
 namespace ovantic {
 
@@ -31,7 +33,7 @@ RoundedCard* AllConversionsView::line(int index) const {
   return lines_.at(static_cast<std::size_t>(index)).card;
 }
 
-QLabel* AllConversionsView::valueLabel(int index) const {
+WrappingLabel* AllConversionsView::valueLabel(int index) const {
   return lines_.at(static_cast<std::size_t>(index)).value;
 }
 
@@ -62,20 +64,29 @@ void AllConversionsView::rebuild() {
                         QString::fromUtf8(entry.unit.rawValue()));
     auto* row = new QHBoxLayout(card);
     row->setContentsMargins(10, 6, 10, 6);
-    auto* label = new QLabel(QString::fromStdString(entry.label), card);
+    // The flag is a picture of its own, as tall as the line's text, and the label the words after
+    // it.
+    const QString fullLabel = QString::fromStdString(entry.label);
+    const qsizetype flagLength = leadingFlagLength(fullLabel);
+    auto* flag = new QLabel(card);
+    flag->setObjectName(QStringLiteral("conversionFlag"));
+    flag->setProperty("flag", fullLabel.left(flagLength));
+    flag->setVisible(flagLength > 0);
+    auto* label = new QLabel(fullLabel.mid(flagLength).trimmed(), card);
     label->setObjectName(QStringLiteral("conversionLabel"));
     label->setTextFormat(Qt::PlainText);
-    label->setFont(style::textWithFlagsFont());
-    auto* value = new QLabel(card);
+    auto* value = new WrappingLabel(card);
     value->setObjectName(QStringLiteral("conversionValue"));
-    value->setTextFormat(Qt::PlainText);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The card is the click target, whatever part of it is hit.
+    flag->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     value->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The label keeps its width; the value takes the rest and wraps within it.
+    label->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+    row->addWidget(flag, 0, Qt::AlignVCenter);
     row->addWidget(label, 0, Qt::AlignVCenter);
-    row->addStretch(1);
-    row->addWidget(value, 0, Qt::AlignVCenter);
+    row->addWidget(value, 1);
     card->setClickable(true);
     const UnitType unit = entry.unit;
     connect(card, &RoundedCard::clicked, this, [this, unit] {
@@ -91,7 +102,7 @@ void AllConversionsView::rebuild() {
     // A layout shows a new child of a visible parent only on the next event-loop turn; the line
     // must be there as soon as the list is.
     card->setVisible(true);
-    lines_.push_back({card, label, value});
+    lines_.push_back({card, flag, label, value});
   }
   refreshValues();
 }
@@ -103,7 +114,7 @@ void AllConversionsView::refreshValues() {
     const bool copied = copiedUnit_ == entry.unit;
     const QString text = copied ? copiedText : formatValue_(entry.value, entry.unit);
     line.value->setText(text);
-    line.card->setAccessibleName(line.label->text() + QStringLiteral(": ") + text);
+    line.card->setAccessibleName(QString::fromStdString(entry.label) + QStringLiteral(": ") + text);
     styleLine(index);
   }
 }
@@ -114,7 +125,6 @@ void AllConversionsView::applyStyle(const QPalette& palette) {
   primary_ = style::primaryText(palette);
   green_ = style::green(palette);
   card_ = style::controlBackground(palette);
-  focus_ = style::blue(palette);
   style::setTextColor(heading_, secondary_);
   for (std::size_t index = 0; index < lines_.size(); ++index) styleLine(index);
 }
@@ -123,11 +133,12 @@ void AllConversionsView::styleLine(std::size_t index) {
   if (!card_.isValid()) return;  // Not styled yet; applyStyle() will come back here.
   const Line& line = lines_[index];
   line.card->setFill(card_);
-  line.card->setFocusColor(focus_);
-  QFont labelFont = style::textWithFlagsFont();
-  labelFont.setPixelSize(11);
-  labelFont.setWeight(QFont::Medium);
+  const QFont labelFont = style::systemFont(11, QFont::Medium);
   line.label->setFont(labelFont);
+  const QString flag = line.flag->property("flag").toString();
+  if (!flag.isEmpty()) {
+    line.flag->setPixmap(flagPixmap(flag, labelFont.pixelSize(), devicePixelRatioF()));
+  }
   style::setTextColor(line.label, secondary_);
   const bool copied = copiedUnit_ == entries_[index].unit;
   line.value->setFont(copied ? style::systemFont(11, QFont::Medium)

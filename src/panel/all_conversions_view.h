@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "converter/currency_converter_view.h"
+#include "panel/wrapping_label.h"
 
 class QLabel;
 class QVBoxLayout;
@@ -32,7 +33,7 @@ class AllConversionsView : public QWidget {
 
   int lineCount() const { return static_cast<int>(lines_.size()); }
   RoundedCard* line(int index) const;
-  QLabel* valueLabel(int index) const;
+  WrappingLabel* valueLabel(int index) const;
 
   void applyStyle(const QPalette& palette);
 
@@ -42,8 +43,9 @@ class AllConversionsView : public QWidget {
  private:
   struct Line {
     RoundedCard* card;
+    QLabel* flag;
     QLabel* label;
-    QLabel* value;
+    WrappingLabel* value;
   };
 
   void rebuild();
@@ -56,7 +58,7 @@ class AllConversionsView : public QWidget {
   std::vector<ConversionEntry> entries_;
   std::vector<Line> lines_;
   std::optional<UnitType> copiedUnit_;
-  QColor secondary_, primary_, green_, card_, focus_;
+  QColor secondary_, primary_, green_, card_;
 };
 
 }  // namespace ovantic

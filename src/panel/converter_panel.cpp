@@ -12,8 +12,10 @@
 #include "panel/all_conversions_view.h"
 #include "panel/currency_picker.h"
 #include "panel/currency_rows.h"
+#include "panel/focus_ring.h"
 #include "panel/footer_view.h"
 #include "panel/header_view.h"
+#include "panel/panel_style.h"
 #include "panel/rounded_card.h"
 #include "panel/symbol_button.h"
 #include "panel/unit_conversion_view.h"
@@ -57,6 +59,7 @@ class ConverterPanel::Private {
   HeaderView* header = nullptr;
   UnitConversionView* conversion = nullptr;
   FooterView* footer = nullptr;
+  FocusRing* focusRing = nullptr;
 
   bool shownOnce = false;
   bool styling = false;
@@ -136,6 +139,16 @@ void ConverterPanel::Private::build() {
   QWidget::setTabOrder(amountRow->amountField(), conversion->swapButton());
   QWidget::setTabOrder(conversion->swapButton(), resultRow->picker());
   QWidget::setTabOrder(resultRow->picker(), resultRow->resultArea());
+
+  // Each ring follows its control's corners, standing off far enough to leave glyphs clear.
+  focusRing = new FocusRing(q, amountRow->amountField());
+  focusRing->track(header->refreshButton(), 6, 3);
+  focusRing->track(amountRow->picker(), 10, 2);
+  focusRing->track(conversion->swapButton(), 11, 3);
+  focusRing->track(resultRow->picker(), 10, 2);
+  focusRing->track(resultRow->resultArea(), 7, 5);
+  focusRing->track(footer->creditLink(), 4, 2);
+
 }
 
 void ConverterPanel::Private::applyStyle() {
@@ -145,6 +158,7 @@ void ConverterPanel::Private::applyStyle() {
   header->applyStyle(palette);
   conversion->applyStyle(palette);
   footer->applyStyle(palette);
+  focusRing->setColor(style::focusRing(palette));
   backdrop->update();
   styling = false;
 }
@@ -183,6 +197,7 @@ void ConverterPanel::Private::redraw() {
     QWidget* previous = resultRow->resultArea();
     for (int i = 0; i < list->lineCount(); ++i) {
       QWidget::setTabOrder(previous, list->line(i));
+      focusRing->track(list->line(i), 10, 2);
       previous = list->line(i);
     }
     QWidget::setTabOrder(previous, footer->creditLink());
@@ -212,6 +227,11 @@ ConverterPanel::~ConverterPanel() {
 
 const std::shared_ptr<CurrencyConverterView>& ConverterPanel::model() const {
   return d_->model;
+}
+
+QSize ConverterPanel::sizeHint() const {
+  // The layout alone would ask for the width of the longest unwrapped result.
+  return {kPanelWidth, heightForWidth(kPanelWidth)};
 }
 
 void ConverterPanel::showEvent(QShowEvent* event) {

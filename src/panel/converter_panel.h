@@ -19,6 +19,9 @@ class ConverterPanel : public QWidget {
 
   const std::shared_ptr<CurrencyConverterView>& model() const;
 
+  // Always 320 wide, and as tall as the content needs at that width, long results wrapped.
+  QSize sizeHint() const override;
+
  signals:
   // The user asked to close the panel (Escape); the shell closes it as for an outside click.
   void closeRequested();

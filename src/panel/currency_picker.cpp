@@ -7,6 +7,7 @@
 #include <QPainterPath>
 
 #include "converter/currency_converter_view.h"
+#include "panel/flag_image.h"
 #include "panel/panel_style.h"
 
 namespace ovantic {
@@ -32,17 +33,16 @@ CurrencyPicker::CurrencyPicker(const QString& role, QWidget* parent)
     : QToolButton(parent), role_(role), menu_(new QMenu(this)) {
   setPopupMode(QToolButton::InstantPopup);
   setToolButtonStyle(Qt::ToolButtonTextOnly);
-  setFocusPolicy(Qt::StrongFocus);
+  setFocusPolicy(Qt::TabFocus);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-  setCursor(Qt::PointingHandCursor);
 
   menu_->setObjectName(QStringLiteral("currencyMenu"));
-  menu_->setFont(style::textWithFlagsFont());
+  // Each item: the flag as an icon as tall as the menu's text, then the code. An entry without a
+  // flag still shows its code.
+  const int flagHeight = QFontMetrics(menu_->font()).height() - 2;
   for (const std::string& entry : CurrencyConverterView::currencies()) {
     const QString code = QString::fromStdString(entry);
-    const QString itemFlag = flagOf(code);
-    // An entry without a flag still shows its code, without a leading blank.
-    auto* action = menu_->addAction(itemFlag.isEmpty() ? code : itemFlag + u' ' + code);
+    auto* action = menu_->addAction(flagIcon(flagOf(code), flagHeight), code);
     action->setData(code);
     action->setCheckable(false);
     connect(action, &QAction::triggered, this, [this, code] { emit currencySelected(code); });
@@ -67,7 +67,6 @@ void CurrencyPicker::applyStyle(const QPalette& palette) {
   background_ = style::withAlpha(style::separator(palette), 0.2);
   textColor_ = style::primaryText(palette);
   indicatorColor_ = style::secondaryText(palette);
-  focusColor_ = style::blue(palette);
   updateGeometry();
   update();
 }
@@ -90,10 +89,6 @@ void CurrencyPicker::paintEvent(QPaintEvent*) {
   QPainterPath background;
   background.addRoundedRect(area, kCornerRadius, kCornerRadius);
   painter.fillPath(background, background_);
-  if (hasFocus()) {
-    painter.setPen(QPen(focusColor_, 1.5));
-    painter.drawPath(background);
-  }
 
   const QFont flagFontValue = style::flagFont(kFlagSize);
   const QFont codeFont = style::systemFont(kCodeSize, QFont::Medium);

@@ -43,7 +43,6 @@ class CurrencyPicker : public QToolButton {
   QColor background_ = Qt::transparent;
   QColor textColor_ = Qt::black;
   QColor indicatorColor_ = Qt::gray;
-  QColor focusColor_ = Qt::transparent;
 };
 
 }  // namespace ovantic

@@ -6,6 +6,7 @@
 
 #include "panel/currency_picker.h"
 #include "panel/panel_style.h"
+#include "panel/wrapping_label.h"
 
 namespace ovantic {
 
@@ -39,7 +40,6 @@ AmountRow::AmountRow(QWidget* parent)
   amountField_->setAccessibleName(QStringLiteral("Amount"));
   amountField_->setPlaceholderText(QStringLiteral("0"));
   amountField_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  amountField_->setFrame(false);
   amountField_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   amountField_->setMinimumWidth(40);
 
@@ -73,12 +73,8 @@ void AmountRow::applyStyle(const QPalette& palette) {
   setFill(style::controlBackground(palette));
   picker_->applyStyle(palette);
 
+  // Frame, field background and placeholder stay the platform's, so it reads as a field.
   amountField_->setFont(style::monospacedFont(15, QFont::Medium));
-  QPalette field = amountField_->palette();
-  field.setColor(QPalette::Text, style::primaryText(palette));
-  field.setColor(QPalette::Base, Qt::transparent);
-  field.setColor(QPalette::PlaceholderText, style::tertiaryText(palette));
-  amountField_->setPalette(field);
 
   const QColor blue = style::blue(palette);
   badge_->setFill(style::withAlpha(blue, 0.1));
@@ -90,7 +86,7 @@ ResultRow::ResultRow(QWidget* parent)
     : RoundedCard(kRowRadius, parent),
       picker_(new CurrencyPicker(QStringLiteral("Target currency"), this)),
       resultArea_(new RoundedCard(0, this)),
-      resultLabel_(new QLabel(resultArea_)) {
+      resultLabel_(new WrappingLabel(resultArea_)) {
   setObjectName(QStringLiteral("toUnitRow"));
   picker_->setObjectName(QStringLiteral("toCurrencyPicker"));
 
@@ -99,8 +95,6 @@ ResultRow::ResultRow(QWidget* parent)
   auto* areaLayout = new QHBoxLayout(resultArea_);
   areaLayout->setContentsMargins(0, 0, 0, 0);
   resultLabel_->setObjectName(QStringLiteral("resultLabel"));
-  resultLabel_->setTextFormat(Qt::PlainText);
-  resultLabel_->setWordWrap(true);
   resultLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   resultLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
   areaLayout->addWidget(resultLabel_);
@@ -130,7 +124,6 @@ void ResultRow::showCopied() {
 void ResultRow::applyStyle(const QPalette& palette) {
   setFill(style::controlBackground(palette));
   picker_->applyStyle(palette);
-  resultArea_->setFocusColor(style::blue(palette));
   resultLabel_->setFont(style::monospacedFont(15, QFont::Medium));
   primary_ = style::primaryText(palette);
   green_ = style::green(palette);

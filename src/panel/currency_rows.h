@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "panel/rounded_card.h"
+#include "panel/wrapping_label.h"
 
 class QLabel;
 class QLineEdit;
@@ -44,7 +45,7 @@ class ResultRow : public RoundedCard {
   CurrencyPicker* picker() const { return picker_; }
   // The click target: the whole area right of the picker.
   RoundedCard* resultArea() const { return resultArea_; }
-  QLabel* resultLabel() const { return resultLabel_; }
+  WrappingLabel* resultLabel() const { return resultLabel_; }
 
   void showResult(const QString& resultText);
   // "Copied!" in green; the area takes no clicks until showResult() again.
@@ -57,7 +58,7 @@ class ResultRow : public RoundedCard {
 
   CurrencyPicker* picker_;
   RoundedCard* resultArea_;
-  QLabel* resultLabel_;
+  WrappingLabel* resultLabel_;
   bool showingCopied_ = false;
   QColor primary_;
   QColor green_;

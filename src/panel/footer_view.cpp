@@ -14,7 +14,7 @@ LinkLabel::LinkLabel(const QString& title, const QUrl& url, QWidget* parent)
     : QLabel(title, parent), url_(url), underline_(new UnderlineOnHover(this)) {
   setTextFormat(Qt::PlainText);
   setCursor(Qt::PointingHandCursor);
-  setFocusPolicy(Qt::StrongFocus);
+  setFocusPolicy(Qt::TabFocus);
   setAccessibleName(title);
   setAccessibleDescription(QStringLiteral("Opens ") + url.toString());
 }

@@ -94,7 +94,6 @@ void HeaderView::applyStyle(const QPalette& palette) {
   tagline_->setFont(style::systemFont(10));
   style::setTextColor(tagline_, style::secondaryText(palette));
   refreshButton_->setSymbolColor(style::secondaryText(palette));
-  refreshButton_->setFocusColor(style::blue(palette));
   QPalette line = divider_->palette();
   line.setColor(QPalette::Window, style::withAlpha(style::separator(palette), 0.5));
   divider_->setPalette(line);

@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QStringList>
 #include <QWidget>
+#include <cmath>
 
 namespace ovantic::style {
 
@@ -18,6 +19,22 @@ QColor mix(const QColor& base, const QColor& over, qreal amount) {
   };
   return QColor::fromRgbF(channel(base.redF(), over.redF()), channel(base.greenF(), over.greenF()),
                           channel(base.blueF(), over.blueF()));
+}
+
+// WCAG relative luminance and contrast ratio: how well one colour reads on another.
+qreal luminance(const QColor& color) {
+  const auto linear = [](float channel) {
+    const double c = channel;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) +
+         0.0722 * linear(color.blueF());
+}
+
+qreal contrast(const QColor& a, const QColor& b) {
+  const qreal la = luminance(a);
+  const qreal lb = luminance(b);
+  return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
 }  // namespace
@@ -44,12 +61,6 @@ QFont flagFont(int pixelSize) {
   return font;
 }
 
-QFont textWithFlagsFont() {
-  QFont font = QApplication::font();
-  font.setFamilies({QApplication::font().family(), emojiFamily});
-  return font;
-}
-
 bool isDark(const QPalette& palette) {
   return palette.color(QPalette::Window).lightness() <
          palette.color(QPalette::WindowText).lightness();
@@ -68,10 +79,15 @@ QColor tertiaryText(const QPalette& palette) {
 }
 
 QColor blue(const QPalette& palette) {
-  // The palette's link hue, at a lightness that reads on the panel in either appearance.
   const QColor link = palette.color(QPalette::Link);
+  if (contrast(link, palette.color(QPalette::Window)) >= 3.0) return link;
+  // A dark palette that kept a light theme's deep blue: same hue, lifted until it reads.
   const int hue = link.hslHue() < 0 ? 212 : link.hslHue();
   return QColor::fromHsl(hue, 255, isDark(palette) ? 165 : 110);
+}
+
+QColor focusRing(const QPalette& palette) {
+  return palette.color(QPalette::Highlight);
 }
 
 QColor green(const QPalette& palette) {
@@ -95,6 +111,33 @@ QColor separator(const QPalette& palette) {
 QColor withAlpha(QColor color, qreal alpha) {
   color.setAlphaF(static_cast<float>(alpha));
   return color;
+}
+
+QPalette darkPalette() {
+  QPalette p;
+  p.setColor(QPalette::Window, QColor(38, 38, 40));
+  p.setColor(QPalette::WindowText, QColor(236, 236, 236));
+  p.setColor(QPalette::Base, QColor(56, 56, 60));
+  p.setColor(QPalette::AlternateBase, QColor(48, 48, 52));
+  p.setColor(QPalette::Text, QColor(236, 236, 236));
+  p.setColor(QPalette::Button, QColor(50, 50, 54));
+  p.setColor(QPalette::ButtonText, QColor(236, 236, 236));
+  p.setColor(QPalette::Light, QColor(70, 70, 74));
+  p.setColor(QPalette::Midlight, QColor(60, 60, 64));
+  p.setColor(QPalette::Mid, QColor(44, 44, 46));
+  p.setColor(QPalette::Dark, QColor(24, 24, 26));
+  p.setColor(QPalette::Shadow, QColor(0, 0, 0));
+  p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+  p.setColor(QPalette::HighlightedText, Qt::white);
+  p.setColor(QPalette::Link, QColor(80, 160, 255));
+  p.setColor(QPalette::LinkVisited, QColor(160, 130, 255));
+  p.setColor(QPalette::PlaceholderText, QColor(140, 140, 140));
+  p.setColor(QPalette::ToolTipBase, QColor(56, 56, 60));
+  p.setColor(QPalette::ToolTipText, QColor(236, 236, 236));
+  for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    p.setColor(QPalette::Disabled, role, QColor(120, 120, 120));
+  }
+  return p;
 }
 
 void setTextColor(QWidget* widget, const QColor& color) {

@@ -14,19 +14,24 @@ QFont systemFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 QFont monospacedFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 // The flags are regional-indicator pairs; only a colour emoji font draws them as flags.
 QFont flagFont(int pixelSize);
-// The application font with the emoji font as fallback, for texts that mix flags and letters.
-QFont textWithFlagsFont();
 
 bool isDark(const QPalette& palette);
 QColor primaryText(const QPalette& palette);
 QColor secondaryText(const QPalette& palette);
 QColor tertiaryText(const QPalette& palette);
+// The desktop's link colour (the link, the unit badge).
 QColor blue(const QPalette& palette);
+// The desktop's selection colour, which marks keyboard focus.
+QColor focusRing(const QPalette& palette);
 QColor green(const QPalette& palette);
 // The fill of the rounded cards, a tone apart from the panel's backdrop.
 QColor controlBackground(const QPalette& palette);
 QColor separator(const QPalette& palette);
 QColor withAlpha(QColor color, qreal alpha);
+
+// A dark palette in the tones the panel was designed with, for a desktop that asks for dark while
+// Qt's own palette is light.
+QPalette darkPalette();
 
 // Sets both text roles, so labels and line edits alike take the colour.
 void setTextColor(QWidget* widget, const QColor& color);

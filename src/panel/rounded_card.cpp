@@ -21,15 +21,9 @@ void RoundedCard::setClickable(bool clickable) {
   if (clickable_ == clickable) return;
   clickable_ = clickable;
   pressed_ = false;
-  // A card that once took clicks keeps its place in the tab chain while it ignores them.
-  if (clickable) setFocusPolicy(Qt::StrongFocus);
-  setCursor(clickable ? Qt::PointingHandCursor : Qt::ArrowCursor);
-  update();
-}
-
-void RoundedCard::setFocusColor(const QColor& color) {
-  focusColor_ = color;
-  update();
+  // A card that once took clicks keeps its place in the tab chain while it ignores them. Only the
+  // keyboard moves focus onto it; a click leaves the focus where typing goes.
+  if (clickable) setFocusPolicy(Qt::TabFocus);
 }
 
 void RoundedCard::paintEvent(QPaintEvent*) {
@@ -40,11 +34,6 @@ void RoundedCard::paintEvent(QPaintEvent*) {
     QPainterPath path;
     path.addRoundedRect(area, radius_, radius_);
     painter.fillPath(path, fill_);
-  }
-  if (hasFocus() && clickable_ && focusColor_.alpha() > 0) {
-    painter.setPen(QPen(focusColor_, 1.5));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(area.adjusted(0.5, 0.5, -0.5, -0.5), radius_, radius_);
   }
 }
 

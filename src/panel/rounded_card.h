@@ -7,6 +7,7 @@ namespace ovantic {
 
 // A widget drawn as a filled rounded rectangle behind its children: the row cards, the list lines,
 // the unit badge. A clickable card reacts to a left click and, when focused, to Enter or Space.
+// Its focus ring is the panel's FocusRing, drawn outside the card.
 class RoundedCard : public QWidget {
   Q_OBJECT
 
@@ -19,8 +20,6 @@ class RoundedCard : public QWidget {
 
   void setClickable(bool clickable);
   bool isClickable() const { return clickable_; }
-  // The colour of the ring drawn while the card holds the keyboard focus.
-  void setFocusColor(const QColor& color);
 
  signals:
   void clicked();
@@ -34,7 +33,6 @@ class RoundedCard : public QWidget {
  private:
   qreal radius_;
   QColor fill_ = Qt::transparent;
-  QColor focusColor_ = Qt::transparent;
   bool clickable_ = false;
   bool pressed_ = false;
 };

@@ -7,25 +7,38 @@ namespace ovantic {
 
 namespace {
 
-// An open circle running clockwise from the upper right round to the top, where an arrowhead
-// points on to the right: the usual "reload" mark.
+// An open circle running clockwise from the upper right round to the top, where a solid
+// arrowhead points on to the right: the usual "reload" mark. The head is a filled triangle rather
+// than a stroked chevron, whose round joins merge into a blob at small sizes.
 void drawArrowClockwise(QPainter& painter, const QRectF& box, qreal stroke) {
-  const qreal inset = stroke / 2 + box.width() * 0.08;
+  const qreal head = qMax(box.width() * 0.3, 5.0);
+  const qreal inset = qMax(head * 0.5, stroke / 2);
   const QRectF circle = box.adjusted(inset, inset, -inset, -inset);
   // Qt measures angles counter-clockwise from three o'clock, so a clockwise arc has a negative
-  // span.
+  // span. It stops at the back of the head, short of the top.
   QPainterPath arc;
-  arc.arcMoveTo(circle, 30);
-  arc.arcTo(circle, 30, -300);
+  arc.arcMoveTo(circle, 20);
+  arc.arcTo(circle, 20, -275);
   painter.drawPath(arc);
 
-  const QPointF tip(circle.center().x(), circle.top());
-  const qreal head = circle.width() * 0.3;
-  QPainterPath chevron;
-  chevron.moveTo(tip + QPointF(-head * 0.8, -head * 0.8));
-  chevron.lineTo(tip);
-  chevron.lineTo(tip + QPointF(-head * 0.8, head * 0.8));
-  painter.drawPath(chevron);
+  const QPointF top(circle.center().x(), circle.top());
+  QPainterPath arrowhead;
+  arrowhead.moveTo(top + QPointF(head * 0.75, 0));
+  arrowhead.lineTo(top + QPointF(-head * 0.25, -head * 0.6));
+  arrowhead.lineTo(top + QPointF(-head * 0.25, head * 0.6));
+  arrowhead.closeSubpath();
+  painter.fillPath(arrowhead, painter.pen().color());
+}
+
+// The theme's picture in the button's colour: symbolic theme icons are one flat colour, and this
+// keeps them in the panel's secondary grey on light and dark alike.
+QPixmap tinted(const QIcon& icon, int size, qreal ratio, const QColor& color) {
+  QPixmap pixmap = icon.pixmap(QSize(size, size), ratio);
+  if (pixmap.isNull()) return pixmap;
+  QPainter painter(&pixmap);
+  painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+  painter.fillRect(pixmap.rect(), color);
+  return pixmap;
 }
 
 // Two arrows side by side: the left one up, the right one down.
@@ -55,18 +68,17 @@ void drawArrowUpArrowDown(QPainter& painter, const QRectF& box, qreal stroke) {
 
 SymbolButton::SymbolButton(Symbol symbol, int pointSize, bool bold, QWidget* parent)
     : QAbstractButton(parent), symbol_(symbol), pointSize_(pointSize), bold_(bold) {
-  setFocusPolicy(Qt::StrongFocus);
-  setCursor(Qt::ArrowCursor);
+  // Reached by Tab only; its ring is the panel's FocusRing, outside the symbol.
+  setFocusPolicy(Qt::TabFocus);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  // The desktop's own reload symbol where its icon theme has one; the drawn arrow otherwise.
+  if (symbol == Symbol::arrowClockwise && QIcon::hasThemeIcon(QStringLiteral("view-refresh"))) {
+    themeIcon_ = QIcon::fromTheme(QStringLiteral("view-refresh"));
+  }
 }
 
 void SymbolButton::setSymbolColor(const QColor& color) {
   color_ = color;
-  update();
-}
-
-void SymbolButton::setFocusColor(const QColor& color) {
-  focusColor_ = color;
   update();
 }
 
@@ -87,13 +99,16 @@ void SymbolButton::paintEvent(QPaintEvent*) {
   const QRectF box((width() - size) / 2.0, (height() - size) / 2.0, size, size);
   const qreal stroke = size * (bold_ ? 0.14 : 0.1);
 
-  if (hasFocus() && focusColor_.alpha() > 0) {
-    painter.setPen(QPen(focusColor_, 1.5));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
-  }
-
   painter.setOpacity(isEnabled() ? 1.0 : 0.35);
+  if (!themeIcon_.isNull()) {
+    const QPixmap picture = tinted(themeIcon_, pointSize_, devicePixelRatioF(), color_);
+    if (!picture.isNull()) {
+      const QSizeF shown = picture.deviceIndependentSize();
+      painter.drawPixmap(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2),
+                         picture);
+      return;
+    }
+  }
   painter.setPen(QPen(color_, stroke, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   painter.setBrush(Qt::NoBrush);
   switch (symbol_) {

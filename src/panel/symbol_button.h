@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QColor>
+#include <QIcon>
 
 namespace ovantic {
 
@@ -16,7 +17,6 @@ class SymbolButton : public QAbstractButton {
   SymbolButton(Symbol symbol, int pointSize, bool bold, QWidget* parent = nullptr);
 
   void setSymbolColor(const QColor& color);
-  void setFocusColor(const QColor& color);
   // Space around the symbol inside the button.
   void setPadding(int horizontal, int vertical);
 
@@ -33,7 +33,7 @@ class SymbolButton : public QAbstractButton {
   int padX_ = 0;
   int padY_ = 0;
   QColor color_ = Qt::gray;
-  QColor focusColor_ = Qt::transparent;
+  QIcon themeIcon_;
 };
 
 }  // namespace ovantic

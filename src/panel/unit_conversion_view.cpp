@@ -37,7 +37,6 @@ void UnitConversionView::applyStyle(const QPalette& palette) {
   fromUnitRow_->applyStyle(palette);
   toUnitRow_->applyStyle(palette);
   swapButton_->setSymbolColor(style::secondaryText(palette));
-  swapButton_->setFocusColor(style::blue(palette));
   allConversions_->applyStyle(palette);
 }
 

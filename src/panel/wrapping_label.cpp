@@ -1,0 +1,115 @@
+#include "panel/wrapping_label.h"
+
+#include <QPainter>
+#include <QTextLayout>
+#include <cmath>
+
+namespace ovantic {
+
+namespace {
+
+constexpr QChar kBreakHint(0x200B);  // zero-width space: a line may break here
+constexpr QChar kJoiner(0x00A0);     // no-break space
+
+// What is laid out: a break chance after every group separator, none at the blanks between the
+// flag, the number and the unit. Both marks take no room of their own.
+QString withBreakHints(const QString& text) {
+  QString out;
+  out.reserve(text.size() + text.size() / 3);
+  for (const QChar c : text) {
+    if (c == u' ') {
+      out.append(kJoiner);
+    } else {
+      out.append(c);
+      if (c == u',') out.append(kBreakHint);
+    }
+  }
+  return out;
+}
+
+QString withoutBreakHints(QString text) {
+  text.remove(kBreakHint);
+  text.replace(kJoiner, u' ');
+  return text;
+}
+
+}  // namespace
+
+WrappingLabel::WrappingLabel(QWidget* parent) : QLabel(parent) {
+  setTextFormat(Qt::PlainText);
+  QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  policy.setHeightForWidth(true);
+  setSizePolicy(policy);
+}
+
+WrappingLabel::Wrapped WrappingLabel::wrap(int width) const {
+  Wrapped result;
+  const QString shown = withBreakHints(text());
+  QTextLayout layout(shown, font());
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  qreal y = 0;
+  for (;;) {
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) break;
+    if (width >= 0) line.setLineWidth(width);
+    y += line.height();
+    result.widest = qMax(result.widest, static_cast<int>(std::ceil(line.naturalTextWidth())));
+    result.lines.append(withoutBreakHints(shown.mid(line.textStart(), line.textLength())));
+  }
+  layout.endLayout();
+  result.height = qMax(static_cast<int>(std::ceil(y)), fontMetrics().height());
+  return result;
+}
+
+QStringList WrappingLabel::lines() const {
+  return wrap(contentsRect().width()).lines;
+}
+
+int WrappingLabel::heightForWidth(int width) const {
+  const QMargins m = contentsMargins();
+  return wrap(qMax(1, width - m.left() - m.right())).height + m.top() + m.bottom();
+}
+
+QSize WrappingLabel::sizeHint() const {
+  const QMargins m = contentsMargins();
+  const Wrapped oneLine = wrap(-1);
+  return {oneLine.widest + m.left() + m.right(), oneLine.height + m.top() + m.bottom()};
+}
+
+QSize WrappingLabel::minimumSizeHint() const {
+  // Narrow enough never to widen the panel; the height comes from heightForWidth().
+  const QMargins m = contentsMargins();
+  return {fontMetrics().horizontalAdvance(QStringLiteral("0000")) + m.left() + m.right(),
+          fontMetrics().height() + m.top() + m.bottom()};
+}
+
+void WrappingLabel::paintEvent(QPaintEvent*) {
+  const QRect area = contentsRect();
+  QTextLayout layout(withBreakHints(text()), font());
+  QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  qreal y = 0;
+  for (;;) {
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) break;
+    line.setLineWidth(area.width());
+    line.setPosition(QPointF(0, y));
+    y += line.height();
+  }
+  layout.endLayout();
+
+  qreal top = area.top();
+  if (alignment() & Qt::AlignVCenter) top += (area.height() - y) / 2;
+  if (alignment() & Qt::AlignBottom) top += area.height() - y;
+  QPainter painter(this);
+  painter.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+  layout.draw(&painter, QPointF(area.left(), std::max(qreal(area.top()), top)));
+}
+
+}  // namespace ovantic
