@@ -9,6 +9,9 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/ovantic.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/ovantic.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The tray icon's name on status notifier hosts, for those that recolour symbolic icons.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/ovantic-symbolic.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/symbolic/apps)
 # Session managers read system-wide autostart entries from $XDG_CONFIG_DIRS/autostart, that is
 # /etc/xdg/autostart. The prefix is only known when installing (cpack and `cmake --install
 # --prefix` choose it then), so the place is chosen then too: /etc for a /usr install and the

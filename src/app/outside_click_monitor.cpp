@@ -29,6 +29,17 @@ bool OutsideClickMonitor::belongsToPanel(const QWidget* widget) const {
   return widget->window()->windowType() == Qt::Popup;
 }
 
+void OutsideClickMonitor::pressedAt(QPoint globalPos) {
+  if (!panelWindow_ || panelWindow_->frameGeometry().contains(globalPos)) return;
+  for (const QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->isVisible() && window->windowType() == Qt::Popup &&
+        window->frameGeometry().contains(globalPos))
+      return;
+  }
+  if (iconGeometry_ && iconGeometry_().contains(globalPos)) return;
+  handler_(Reason::clickOutside);
+}
+
 bool OutsideClickMonitor::eventFilter(QObject* watched, QEvent* event) {
   if (!panelWindow_) return false;
   const auto type = event->type();

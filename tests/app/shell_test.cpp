@@ -2,11 +2,13 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 #include <cstdio>
@@ -17,7 +19,9 @@
 #include "app/app_delegate.h"
 #include "app/outside_click_monitor.h"
 #include "app/popover_window.h"
+#include "app/single_instance.h"
 #include "app/tray_icon.h"
+#include "app/x11_click_observer.h"
 #include "converter/currency_converter_view.h"
 #include "panel/converter_panel.h"
 
@@ -181,7 +185,7 @@ class ShellTest : public QObject {
     QVERIFY(screen->availableGeometry().contains(delegate->popover->frameGeometry()));
   }
 
-  void thePanelGrowsWithItsResultAndStaysInPlace() {
+  void thePanelKeepsItsSizeAndPlaceWhileTheListAppears() {
     withIcon().showPopover();
     PopoverWindow* window = delegate->popover;
     settle();
@@ -196,12 +200,19 @@ class ShellTest : public QObject {
     field->selectAll();
     QTest::keyClicks(field, QStringLiteral("2.5 cr"));
     settle();
-    const QRect after = window->frameGeometry();
-    QCOMPARE(after.width(), 320);
-    QVERIFY2(after.height() > before.height(), "the list was squeezed into the old height");
-    // Anchored below the icon: the top stays, the panel grows downwards, still on screen.
-    QCOMPARE(after.top(), before.top());
-    QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(after));
+    QVERIFY(!window->panel()->model()->allConversions.empty());
+    QCOMPARE(window->frameGeometry(), before);
+    QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(before));
+  }
+
+  void onAShortScreenThePanelScrollsInsteadOfBeingSquashed() {
+    withIcon().showPopover();
+    PopoverWindow* window = delegate->popover;
+    const int fullest = window->panel()->height();
+    window->setPlacement([](QSize) { return QPoint(0, 0); }, fullest - 100);
+    settle();
+    QCOMPARE(window->height(), fullest - 100);
+    QCOMPARE(window->panel()->height(), fullest);
   }
 
   void closingWaitsForTheNextTurnOfTheLoop() {
@@ -335,10 +346,56 @@ class ShellTest : public QObject {
     QTest::mouseClick(&other, Qt::LeftButton);
     QCOMPARE(seen, std::vector{OutsideClickMonitor::Reason::clickOutside});
 
+    // The same rules for presses seen screen-wide, which carry no widget, only a place.
+    seen.clear();
+    monitor->pressedAt(inner->mapToGlobal(QPoint(5, 5)));
+    iconArea = QRect(0, 0, 10, 10);
+    monitor->pressedAt(QPoint(3, 3));
+    QVERIFY(seen.empty());
+    monitor->pressedAt(QPoint(1000, 700));
+    QCOMPARE(seen, std::vector{OutsideClickMonitor::Reason::clickOutside});
+
     seen.clear();
     monitor.reset();
     QTest::mouseClick(&other, Qt::LeftButton);
     QVERIFY(seen.empty());
+  }
+
+  void anUnreachableDisplayLeavesTheClickWatcherInvalid() {
+    X11ClickObserver observer(QStringLiteral(":4093"));
+    QVERIFY(!observer.isValid());
+    observer.start([](int) {});  // harmless: nothing to watch
+    observer.stop();
+  }
+
+  // --- one Ovantic per session ------------------------------------------------------------------
+
+  void aSecondLaunchHandsOverToTheFirstAndALeftoverSocketKeepsNoOneOut() {
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString();
+    // A socket file left by a run that crashed.
+    QFile(dir.filePath(QStringLiteral("ovantic.socket"))).open(QIODevice::WriteOnly);
+    SingleInstance first(path);
+    QCOMPARE(first.claim(), SingleInstance::Claim::first);
+    first.listen();
+    QSignalSpy knocks(&first, &SingleInstance::activationRequested);
+
+    SingleInstance second(path);
+    QCOMPARE(second.claim(), SingleInstance::Claim::handedOver);
+    QVERIFY(knocks.wait(5000));
+  }
+
+  void aLockHolderThatDoesNotAnswerIsReportedAndAnUnusableDirRunsUnguarded() {
+    QTemporaryDir dir;
+    SingleInstance silent(dir.path().toStdString());
+    QCOMPARE(silent.claim(), SingleInstance::Claim::first);
+    QFile::remove(dir.filePath(QStringLiteral("ovantic.socket")));
+    SingleInstance second(dir.path().toStdString());
+    QCOMPARE(second.claim(), SingleInstance::Claim::unanswered);
+    QVERIFY(!second.error().empty());
+
+    SingleInstance nowhere("/nonexistent/ovantic");
+    QCOMPARE(nowhere.claim(), SingleInstance::Claim::unguarded);
   }
 
   void theMonitorSeesThePanelHideOrLoseTheFocus() {
