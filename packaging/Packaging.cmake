@@ -56,6 +56,7 @@ if(OVANTIC_DPKG_SHLIBDEPS)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6widgets6 (>= 6.2), libqt6svg6 (>= 6.2), \
+libqt6dbus6 (>= 6.2), libxcb1, libxcb-xinput0, \
 libicu${ovantic_icu_major}, libcurl4, ${ovantic_runtime_extras}")
 endif()
 include(CPack)

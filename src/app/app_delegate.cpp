@@ -62,7 +62,10 @@ AppDelegate::AppDelegate(ConverterServices services, QObject* parent)
     trayPoll_.stop();
     setupMenuBarIcon();
   });
-  connect(trayWatch_, &TrayWatch::trayAppeared, this, &AppDelegate::onTrayAppeared);
+  connect(trayWatch_, &TrayWatch::hostAppeared, this, [this] {
+    if (!statusItem) setupMenuBarIcon();
+  });
+  connect(trayWatch_, &TrayWatch::xembedTrayAppeared, this, &AppDelegate::setupMenuBarIcon);
 }
 
 // No clean-up worth doing at exit beyond what the members do themselves; a panel still open goes
@@ -98,10 +101,6 @@ void AppDelegate::waitForTray() {
   }
   std::fflush(stderr);
   announceWaitingForTray();
-}
-
-void AppDelegate::onTrayAppeared() {
-  if (trayWatch_->trayPresent()) setupMenuBarIcon();
 }
 
 void AppDelegate::setupMenuBarIcon() {

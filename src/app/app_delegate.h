@@ -65,7 +65,6 @@ class AppDelegate : public QObject {
  private:
   void onActivated(QSystemTrayIcon::ActivationReason reason);
   void waitForTray();
-  void onTrayAppeared();
 
   // The X11 watcher of clicks elsewhere, made at the first opening and kept; null elsewhere.
   X11ClickObserver* clickObserver();

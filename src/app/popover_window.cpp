@@ -12,8 +12,9 @@
 namespace ovantic {
 
 PopoverKind popoverKindFor(QStringView platformName) {
-  return platformName.startsWith(u"wayland", Qt::CaseInsensitive) ? PopoverKind::toplevel
-                                                                  : PopoverKind::popup;
+  if (platformName.startsWith(u"wayland", Qt::CaseInsensitive)) return PopoverKind::toplevel;
+  if (platformName.compare(u"xcb", Qt::CaseInsensitive) == 0) return PopoverKind::unmanaged;
+  return PopoverKind::popup;
 }
 
 bool alwaysComposited(QStringView platformName) {

@@ -56,7 +56,7 @@ TrayWatch::TrayWatch(QObject* parent) : QObject(parent) {
   connect(&selectionPoll_, &QTimer::timeout, this, [this] {
     const std::uint32_t before = lastOwner_;
     const std::uint32_t now = xembedOwner();
-    if (now != 0 && now != before) emit trayAppeared();
+    if (now != 0 && now != before) emit xembedTrayAppeared();
   });
 }
 
@@ -89,7 +89,7 @@ void TrayWatch::start() {
 }
 
 void TrayWatch::onHostRegistered() {
-  if (sniHostPresent()) emit trayAppeared();
+  if (sniHostPresent()) emit hostAppeared();
 }
 
 bool TrayWatch::sniHostPresent() const {

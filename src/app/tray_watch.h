@@ -22,15 +22,19 @@ class TrayWatch : public QObject {
   bool trayPresent();
   // Whether a tray could still appear later: some way of hearing of one is open.
   bool canHearOfATray() const;
-  // Begins watching; `trayAppeared` fires from then on.
+  // Begins watching; the signals fire from then on.
   void start();
 
   // How often the X11 tray selection is looked at; a restarted tray is noticed within this.
   static constexpr int kSelectionPollMs = 1000;
 
  signals:
-  // A tray started, or restarted under a new owner: any icon shown so far is gone with the old one.
-  void trayAppeared();
+  // A status notifier host registered. Qt's icons register again with a restarted watcher by
+  // themselves, so this matters only while there is no icon.
+  void hostAppeared();
+  // An XEmbed tray took the tray selection: a first one, or a restarted one, which knows nothing
+  // of the icons docked in the one before.
+  void xembedTrayAppeared();
 
  private slots:
   void onHostRegistered();
