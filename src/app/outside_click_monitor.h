@@ -35,6 +35,7 @@ class OutsideClickMonitor : public QObject {
 
  private:
   bool belongsToPanel(const QWidget* widget) const;
+  bool closesOnFocusLoss() const;
 
   QPointer<QWidget> panelWindow_;
   std::function<QRect()> iconGeometry_;

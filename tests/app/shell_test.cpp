@@ -412,10 +412,14 @@ class ShellTest : public QObject {
     QCOMPARE(seen, (std::vector{OutsideClickMonitor::Reason::panelLostFocus,
                                 OutsideClickMonitor::Reason::panelHidden}));
 
-    // A popup never holds the focus in the first place; only its hiding counts.
+    // A popup never holds the focus in the first place, and an unmanaged X11 window loses it
+    // to a mere pointer move under focus-follows-mouse; only their hiding counts.
     seen.clear();
+    QWidget unmanaged(nullptr, Qt::Tool | Qt::X11BypassWindowManagerHint);
     OutsideClickMonitor onPopup(&popup, {}, record);
+    OutsideClickMonitor onUnmanaged(&unmanaged, {}, record);
     QCoreApplication::sendEvent(&popup, &deactivate);
+    QCoreApplication::sendEvent(&unmanaged, &deactivate);
     QVERIFY(std::count(seen.begin(), seen.end(), OutsideClickMonitor::Reason::panelLostFocus) == 0);
   }
 };
