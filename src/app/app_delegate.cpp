@@ -76,12 +76,17 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-  trayWatch_->start();
   if (trayWatch_->trayPresent()) {
     setupMenuBarIcon();
   } else {
     waitForTray();
   }
+  // Watching for trays to come and go costs a few bus round trips; the icon goes first. A tray
+  // that came up in between announced itself to no one, so it is looked for once more.
+  QTimer::singleShot(0, this, [this] {
+    trayWatch_->start();
+    if (!statusItem && trayWatch_->trayPresent()) setupMenuBarIcon();
+  });
 }
 
 void AppDelegate::waitForTray() {
