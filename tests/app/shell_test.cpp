@@ -215,6 +215,20 @@ class ShellTest : public QObject {
     QCOMPARE(window->panel()->height(), fullest);
   }
 
+  void aPressElsewhereWithTheIconsPlaceUnknownSwallowsTheHostsActivationOfIt() {
+    // A status notifier host keeps the icon's place to itself: a press on the icon is a press
+    // elsewhere, and the host's activation for that same press follows.
+    withIcon().showPopover();
+    QVERIFY(delegate->statusItem->geometry().isEmpty());
+    delegate->eventMonitor->pressedAt(QPoint(5000, 5000));
+    QVERIFY(!delegate->popover);
+    emit delegate->statusItem->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(!delegate->popover);
+    // No dead click: the next one opens.
+    emit delegate->statusItem->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(delegate->popover);
+  }
+
   void closingWaitsForTheNextTurnOfTheLoop() {
     withIcon().showPopover();
     QPointer<PopoverWindow> window = delegate->popover;
