@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -31,15 +32,30 @@ bool socketAddress(const std::string& path, sockaddr_un* address) {
   return true;
 }
 
+// The runtime directory is the user's, not the session's: a second graphical session of the same
+// user has its own display, and its own Ovantic.
+std::string sessionTag() {
+  const char* display = std::getenv("WAYLAND_DISPLAY");
+  if (!display || !*display) display = std::getenv("DISPLAY");
+  std::string tag;
+  for (const char* c = display; c && *c; ++c) {
+    if (std::isalnum(static_cast<unsigned char>(*c)) || *c == '.' || *c == '-') tag += *c;
+  }
+  return tag.empty() ? tag : "-" + tag;
+}
+
 }  // namespace
 
-SingleInstance::SingleInstance(std::string dir) : dir_(std::move(dir)) {}
+SingleInstance::SingleInstance(std::string dir)
+    : dir_(std::move(dir)),
+      lockPath_(dir_ + "/ovantic" + sessionTag() + ".lock"),
+      socketPath_(dir_ + "/ovantic" + sessionTag() + ".socket") {}
 
 SingleInstance::~SingleInstance() {
   delete notifier_;
   if (listenFd_ >= 0) {
     ::close(listenFd_);
-    ::unlink((dir_ + "/ovantic.socket").c_str());
+    ::unlink(socketPath_.c_str());
   }
   if (lockFd_ >= 0) ::close(lockFd_);
 }
@@ -52,8 +68,8 @@ std::string SingleInstance::sessionDir() {
 }
 
 SingleInstance::Claim SingleInstance::claim() {
-  const std::string lockPath = dir_ + "/ovantic.lock";
-  const std::string socketPath = dir_ + "/ovantic.socket";
+  const std::string& lockPath = lockPath_;
+  const std::string& socketPath = socketPath_;
   sockaddr_un address;
   if (!socketAddress(socketPath, &address)) {
     error_ = "the path " + socketPath + " is too long for a socket";

@@ -34,6 +34,8 @@ class SingleInstance : public QObject {
   Claim claim();
   // Why the last claim was not `first` or `handedOver`.
   const std::string& error() const { return error_; }
+  // Where the running one listens: in the directory, named after the session's display.
+  const std::string& socketPath() const { return socketPath_; }
 
   // After a `first` claim, with a Qt event loop: knocks from later launches become
   // `activationRequested`.
@@ -50,6 +52,8 @@ class SingleInstance : public QObject {
   void acceptKnocks();
 
   std::string dir_;
+  std::string lockPath_;
+  std::string socketPath_;
   std::string error_;
   int lockFd_ = -1;
   int listenFd_ = -1;

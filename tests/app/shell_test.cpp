@@ -387,9 +387,9 @@ class ShellTest : public QObject {
   void aSecondLaunchHandsOverToTheFirstAndALeftoverSocketKeepsNoOneOut() {
     QTemporaryDir dir;
     const std::string path = dir.path().toStdString();
-    // A socket file left by a run that crashed.
-    QFile(dir.filePath(QStringLiteral("ovantic.socket"))).open(QIODevice::WriteOnly);
     SingleInstance first(path);
+    // A socket file left by a run that crashed.
+    QFile(QString::fromStdString(first.socketPath())).open(QIODevice::WriteOnly);
     QCOMPARE(first.claim(), SingleInstance::Claim::first);
     first.listen();
     QSignalSpy knocks(&first, &SingleInstance::activationRequested);
@@ -403,7 +403,7 @@ class ShellTest : public QObject {
     QTemporaryDir dir;
     SingleInstance silent(dir.path().toStdString());
     QCOMPARE(silent.claim(), SingleInstance::Claim::first);
-    QFile::remove(dir.filePath(QStringLiteral("ovantic.socket")));
+    QFile::remove(QString::fromStdString(silent.socketPath()));
     SingleInstance second(dir.path().toStdString());
     QCOMPARE(second.claim(), SingleInstance::Claim::unanswered);
     QVERIFY(!second.error().empty());
