@@ -7,6 +7,9 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/ovantic.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/ovantic.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The tray icon's name on status notifier hosts, for those that recolour symbolic icons.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/ovantic-symbolic.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/symbolic/apps)
 # Session managers read system-wide autostart entries from $XDG_CONFIG_DIRS/autostart, that is
 # /etc/xdg/autostart. The prefix is only known when installing (cpack and `cmake --install
 # --prefix` choose it then), so the place is chosen then too: /etc for a /usr install and the
@@ -52,6 +55,7 @@ if(OVANTIC_DPKG_SHLIBDEPS)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6widgets6 (>= 6.2), libqt6svg6 (>= 6.2), \
-libqt6network6 (>= 6.2), libicu${ovantic_icu_major}, ${ovantic_runtime_extras}")
+libqt6network6 (>= 6.2), libqt6dbus6 (>= 6.2), libxcb1, libxcb-xinput0, \
+libicu${ovantic_icu_major}, ${ovantic_runtime_extras}")
 endif()
 include(CPack)

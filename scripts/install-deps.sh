@@ -12,12 +12,16 @@ packages=(
   # panel and tray
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-svg-dev
   qt6-qpa-plugins fonts-noto-color-emoji fonts-dejavu-core
+  # X11 clicks elsewhere seen without a grab (XInput 2), and the tray selection asked directly
+  libxcb1-dev libxcb-xinput-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev openssl locales-all
   # a private session bus for the colour-scheme tests (dbus-daemon)
   dbus
   # end-to-end tests on a real X server with a real tray
   xvfb xauth trayer xdotool xclip x11-utils imagemagick procps python3
+  # ... and with a status notifier host and a notification service on a private session bus
+  dbus-daemon libglib2.0-bin python3-gi gir1.2-glib-2.0 coreutils
 )
 
 missing=()

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QGuiApplication>
 #include <QScreen>
 #include <cstdio>
@@ -10,15 +12,37 @@
 #include "app/popover_window.h"
 #include "app/popup_placement.h"
 #include "app/tray_icon.h"
+#include "app/tray_watch.h"
+#include "app/x11_click_observer.h"
 #include "panel/converter_panel.h"
 
 namespace ovantic {
 
 namespace {
 
-// A tray can take a while to appear after login; checking every two seconds costs nothing while
-// idle and opens the icon soon enough once it does.
+// Only where nothing announces a tray: checking every two seconds costs nothing while idle.
 constexpr int kTrayPollMs = 2000;
+
+// Launched from a menu on a desktop without a tray, the user would otherwise see nothing at all.
+void announceWaitingForTray() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return;
+  auto notify = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
+                                               QStringLiteral("/org/freedesktop/Notifications"),
+                                               QStringLiteral("org.freedesktop.Notifications"),
+                                               QStringLiteral("Notify"));
+  QVariantMap hints;
+  hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("ovantic"));
+  notify << QStringLiteral("Ovantic") << 0u << QStringLiteral("ovantic")
+         << QStringLiteral("Ovantic is waiting for a system tray")
+         << QStringLiteral(
+                "Its icon appears as soon as a system tray runs. On GNOME, install and enable "
+                "the AppIndicator extension (gnome-shell-extension-appindicator); on other "
+                "desktops, add a system tray or status notifier widget to a panel.")
+         << QStringList() << hints << -1;
+  // No answer is awaited: without a notification service the stderr line is all there is.
+  bus.send(notify);
+}
 
 std::optional<QRect> usableAreaAround(QPoint point) {
   QScreen* screen = QGuiApplication::screenAt(point);
@@ -30,14 +54,18 @@ std::optional<QRect> usableAreaAround(QPoint point) {
 }  // namespace
 
 AppDelegate::AppDelegate(ConverterServices services, QObject* parent)
-    : QObject(parent), services_(std::move(services)) {
+    : QObject(parent), services_(std::move(services)), trayWatch_(new TrayWatch(this)) {
   clock_.start();
-  trayWatch_.setInterval(kTrayPollMs);
-  connect(&trayWatch_, &QTimer::timeout, this, [this] {
+  trayPoll_.setInterval(kTrayPollMs);
+  connect(&trayPoll_, &QTimer::timeout, this, [this] {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
-    trayWatch_.stop();
+    trayPoll_.stop();
     setupMenuBarIcon();
   });
+  connect(trayWatch_, &TrayWatch::hostAppeared, this, [this] {
+    if (!statusItem) setupMenuBarIcon();
+  });
+  connect(trayWatch_, &TrayWatch::xembedTrayAppeared, this, &AppDelegate::setupMenuBarIcon);
 }
 
 // No clean-up worth doing at exit beyond what the members do themselves; a panel still open goes
@@ -48,20 +76,36 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-  if (QSystemTrayIcon::isSystemTrayAvailable()) {
+  if (trayWatch_->trayPresent()) {
     setupMenuBarIcon();
   } else {
     waitForTray();
   }
+  // Watching for trays to come and go costs a few bus round trips; the icon goes first. A tray
+  // that came up in between announced itself to no one, so it is looked for once more.
+  QTimer::singleShot(0, this, [this] {
+    trayWatch_->start();
+    if (!statusItem && trayWatch_->trayPresent()) setupMenuBarIcon();
+  });
 }
 
 void AppDelegate::waitForTray() {
-  std::fputs(
-      "ovantic: no system tray is running, so there is no icon to show yet; "
-      "it will appear as soon as a tray starts.\n",
-      stderr);
+  if (trayWatch_->canHearOfATray()) {
+    std::fputs(
+        "ovantic: no system tray is running yet; the icon will appear as soon as one starts.\n",
+        stderr);
+  } else if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
+    std::fputs(
+        "ovantic: no system tray is running, and without a session bus none can be found; "
+        "the icon cannot appear in this session.\n",
+        stderr);
+  } else {
+    std::fputs("ovantic: no system tray is running yet; the icon will appear once one starts.\n",
+               stderr);
+    trayPoll_.start();
+  }
   std::fflush(stderr);
-  trayWatch_.start();
+  announceWaitingForTray();
 }
 
 void AppDelegate::setupMenuBarIcon() {
@@ -81,6 +125,10 @@ void AppDelegate::onActivated(QSystemTrayIcon::ActivationReason reason) {
   togglePopover();
 }
 
+void AppDelegate::openPopover() {
+  if (!popover) showPopover();
+}
+
 void AppDelegate::togglePopover() {
   if (popover) {
     closePopover();
@@ -93,18 +141,20 @@ void AppDelegate::showPopover() {
   auto model = CurrencyConverterView::create(services_);
   if (!statusItem) return;
 
-  auto* window =
-      new PopoverWindow(std::move(model), popoverKindFor(QGuiApplication::platformName()));
+  PopoverKind kind = popoverKindFor(QGuiApplication::platformName());
+  // Without XInput 2 nothing would see the click elsewhere; a popup's grab at least closes it.
+  if (kind == PopoverKind::unmanaged && !clickObserver()->isValid()) kind = PopoverKind::popup;
+  auto* window = new PopoverWindow(std::move(model), kind);
   PopupAnchor anchor{statusItem->geometry(), QCursor::pos(), {}};
   anchor.area = usableAreaAround(anchor.icon.isEmpty() ? anchor.cursor : anchor.icon.center());
-  const int maxHeight = anchor.area ? anchor.area->height() : QWIDGETSIZE_MAX;
-  window->setPlacement([anchor](QSize size) { return popupPosition(size, anchor); }, maxHeight);
+  window->setPlacement([anchor](QSize size) { return popupPosition(size, anchor); },
+                       popupRoom(anchor));
 
   connect(window->panel(), &ConverterPanel::closeRequested, this, [this, window] {
     if (popover == window) closePopover();
   });
   window->show();
-  if (window->kind() == PopoverKind::toplevel) {
+  if (window->kind() != PopoverKind::popup) {
     window->raise();
     window->activateWindow();
   }
@@ -136,15 +186,32 @@ void AppDelegate::startEventMonitor() {
         // A window whose close is already scheduled hides later; that must not close the panel
         // opened in the meantime.
         if (!watched || popover != watched) return;
-        if (reason == OutsideClickMonitor::Reason::panelLostFocus) {
+        // Where the tray keeps the icon's place to itself (a status notifier host), a click on
+        // the icon is a click elsewhere too, and the host's activation follows it.
+        const bool iconUnknown = !statusItem || statusItem->geometry().isEmpty();
+        if (reason == OutsideClickMonitor::Reason::panelLostFocus ||
+            (reason == OutsideClickMonitor::Reason::clickOutside && iconUnknown)) {
           closingClick_.panelLostFocus(clock_.elapsed());
         }
         closePopover();
       });
+  if (popover->kind() == PopoverKind::unmanaged) {
+    OutsideClickMonitor* monitor = eventMonitor.get();
+    clickObserver()->start([monitor](int button) {
+      // The wheel (buttons 4 to 7) scrolls whatever is under it and leaves the panel be.
+      if (button >= 1 && button <= 3) monitor->pressedAt(QCursor::pos());
+    });
+  }
+}
+
+X11ClickObserver* AppDelegate::clickObserver() {
+  if (!clickObserver_) clickObserver_ = std::make_unique<X11ClickObserver>();
+  return clickObserver_.get();
 }
 
 void AppDelegate::stopEventMonitor() {
   if (!eventMonitor) return;
+  if (clickObserver_) clickObserver_->stop();
   // The monitor may be the caller (its handler closed the panel), so it stops listening now and
   // goes once it has returned.
   OutsideClickMonitor* monitor = eventMonitor.release();

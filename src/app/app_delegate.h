@@ -14,6 +14,8 @@ namespace ovantic {
 
 class OutsideClickMonitor;
 class PopoverWindow;
+class TrayWatch;
+class X11ClickObserver;
 
 // The tray shell: one icon for the whole run, and while the panel is open, the window holding a
 // fresh converter and the monitor that closes it when the user goes elsewhere.
@@ -28,7 +30,8 @@ class AppDelegate : public QObject {
   AppDelegate(const AppDelegate&) = delete;
   AppDelegate& operator=(const AppDelegate&) = delete;
 
-  // Set once a tray exists, then kept for the whole run.
+  // Set once a tray exists; made anew whenever a tray appears or restarts, since the icon Qt
+  // showed went with the tray that held it.
   std::unique_ptr<QSystemTrayIcon> statusItem;
   // The open panel's window; null exactly when the panel counts as closed. The window deletes
   // itself after its deferred close.
@@ -40,12 +43,16 @@ class AppDelegate : public QObject {
   QString iconPath = QStringLiteral(":/ovantic/ovantic.svg");
 
  public slots:
-  // Puts up the icon, or when there is no tray yet, says so once and waits for one. Nothing else
-  // happens at launch: no panel, no request, no monitor.
+  // Puts up the icon, or when there is no tray yet, says so once (on stderr and through the
+  // desktop's notifications) and waits for one. Nothing else happens at launch: no panel, no
+  // request, no monitor.
   void applicationDidFinishLaunching();
   void setupMenuBarIcon();
   void togglePopover();
   void showPopover();
+  // What a second launch asks of the running one: the panel, opened as a click on the icon would,
+  // or left open when it already is.
+  void openPopover();
   void closePopover();
   void startEventMonitor();
   void stopEventMonitor();
@@ -59,8 +66,15 @@ class AppDelegate : public QObject {
   void onActivated(QSystemTrayIcon::ActivationReason reason);
   void waitForTray();
 
+  // The X11 watcher of clicks elsewhere, made at the first opening and kept; null elsewhere.
+  X11ClickObserver* clickObserver();
+
   ConverterServices services_;
-  QTimer trayWatch_;
+  TrayWatch* trayWatch_;
+  std::unique_ptr<X11ClickObserver> clickObserver_;
+  // Where neither a session bus nor X11 can tell of a tray (macOS, Windows), Qt is asked now and
+  // then instead.
+  QTimer trayPoll_;
   QElapsedTimer clock_;
   ClosingClickFilter closingClick_;
 };

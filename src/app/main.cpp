@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app_delegate.h"
+#include "app/single_instance.h"
 #include "converter/currency_converter_view.h"
 #include "panel/color_scheme_watcher.h"
 #include "platform/qt/qt_clipboard.h"
@@ -22,6 +23,24 @@
 #endif
 
 int main(int argc, char* argv[]) {
+  // A second launch (autostart and the menu, or the menu twice) opens the running one's panel and
+  // ends before it builds anything of its own.
+  ovantic::SingleInstance instance(ovantic::SingleInstance::sessionDir());
+  switch (instance.claim()) {
+    case ovantic::SingleInstance::Claim::first:
+      break;
+    case ovantic::SingleInstance::Claim::handedOver:
+      return 0;
+    case ovantic::SingleInstance::Claim::unanswered:
+      std::fprintf(stderr, "ovantic: already running, but it does not answer: %s\n",
+                   instance.error().c_str());
+      return 1;
+    case ovantic::SingleInstance::Claim::unguarded:
+      std::fprintf(stderr, "ovantic: cannot tell whether Ovantic already runs (%s); starting\n",
+                   instance.error().c_str());
+      break;
+  }
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("ovantic"));
   QApplication::setApplicationDisplayName(QStringLiteral("Ovantic"));
@@ -42,6 +61,9 @@ int main(int argc, char* argv[]) {
 
   ovantic::ColorSchemeWatcher colorScheme;
   ovantic::AppDelegate delegate(std::move(services));
+  instance.listen();
+  QObject::connect(&instance, &ovantic::SingleInstance::activationRequested, &delegate,
+                   &ovantic::AppDelegate::openPopover);
   QTimer::singleShot(0, &delegate, &ovantic::AppDelegate::applicationDidFinishLaunching);
   return QApplication::exec();
 }

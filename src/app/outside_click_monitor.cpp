@@ -29,13 +29,32 @@ bool OutsideClickMonitor::belongsToPanel(const QWidget* widget) const {
   return widget->window()->windowType() == Qt::Popup;
 }
 
+void OutsideClickMonitor::pressedAt(QPoint globalPos) {
+  if (!panelWindow_ || panelWindow_->frameGeometry().contains(globalPos)) return;
+  for (const QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->isVisible() && window->windowType() == Qt::Popup &&
+        window->frameGeometry().contains(globalPos))
+      return;
+  }
+  if (iconGeometry_ && iconGeometry_().contains(globalPos)) return;
+  handler_(Reason::clickOutside);
+}
+
+bool OutsideClickMonitor::closesOnFocusLoss() const {
+  // A popup never holds the focus to begin with. A window the window manager leaves alone (X11)
+  // would lose it whenever the pointer merely left it under focus-follows-mouse; clicks elsewhere
+  // are seen screen-wide there anyway.
+  return panelWindow_->windowType() != Qt::Popup &&
+         !panelWindow_->windowFlags().testFlag(Qt::X11BypassWindowManagerHint);
+}
+
 bool OutsideClickMonitor::eventFilter(QObject* watched, QEvent* event) {
   if (!panelWindow_) return false;
   const auto type = event->type();
   if (watched == panelWindow_) {
     if (type == QEvent::Hide) {
       handler_(Reason::panelHidden);
-    } else if (type == QEvent::WindowDeactivate && panelWindow_->windowType() != Qt::Popup &&
+    } else if (type == QEvent::WindowDeactivate && closesOnFocusLoss() &&
                !QApplication::activePopupWidget()) {
       handler_(Reason::panelLostFocus);
     }

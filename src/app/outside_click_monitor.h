@@ -10,8 +10,9 @@ class QWidget;
 namespace ovantic {
 
 // Tells the shell that the user has left the open panel, whichever way the desktop reports it:
-// the popup hid itself (a click elsewhere or Escape), the toplevel lost the focus, or a left click
-// landed in one of our own windows outside the panel. Clicks in menus the panel opened and on the
+// the popup hid itself (a click elsewhere or Escape), the toplevel lost the focus, a left click
+// landed in one of our own windows outside the panel, or a screen-wide watcher saw a press outside
+// it. Clicks in menus the panel opened and on the
 // tray icon (whose own activation toggles the panel) are not "outside". Lives only while the panel
 // is open; it watches the whole application from construction until it is destroyed.
 class OutsideClickMonitor : public QObject {
@@ -22,6 +23,10 @@ class OutsideClickMonitor : public QObject {
   OutsideClickMonitor(QWidget* panelWindow, std::function<QRect()> iconGeometry, Handler handler);
   ~OutsideClickMonitor() override;
 
+  // A press of a mouse button at `globalPos`, seen by something watching the whole screen: closes
+  // the panel unless it landed in the panel, a menu it opened, or on the tray icon.
+  void pressedAt(QPoint globalPos);
+
   OutsideClickMonitor(const OutsideClickMonitor&) = delete;
   OutsideClickMonitor& operator=(const OutsideClickMonitor&) = delete;
 
@@ -30,6 +35,7 @@ class OutsideClickMonitor : public QObject {
 
  private:
   bool belongsToPanel(const QWidget* widget) const;
+  bool closesOnFocusLoss() const;
 
   QPointer<QWidget> panelWindow_;
   std::function<QRect()> iconGeometry_;

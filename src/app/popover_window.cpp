@@ -1,6 +1,8 @@
 #include "app/popover_window.h"
 
 #include <QGuiApplication>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -11,8 +13,9 @@
 namespace ovantic {
 
 PopoverKind popoverKindFor(QStringView platformName) {
-  return platformName.startsWith(u"wayland", Qt::CaseInsensitive) ? PopoverKind::toplevel
-                                                                  : PopoverKind::popup;
+  if (platformName.startsWith(u"wayland", Qt::CaseInsensitive)) return PopoverKind::toplevel;
+  if (platformName.compare(u"xcb", Qt::CaseInsensitive) == 0) return PopoverKind::unmanaged;
+  return PopoverKind::popup;
 }
 
 bool alwaysComposited(QStringView platformName) {
@@ -24,20 +27,36 @@ bool alwaysComposited(QStringView platformName) {
 namespace {
 
 Qt::WindowFlags flagsFor(PopoverKind kind) {
-  if (kind == PopoverKind::popup) return Qt::Popup | Qt::FramelessWindowHint;
+  switch (kind) {
+    case PopoverKind::popup:
+      return Qt::Popup | Qt::FramelessWindowHint;
+    case PopoverKind::unmanaged:
+      return Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+             Qt::X11BypassWindowManagerHint;
+    case PopoverKind::toplevel:
+      break;
+  }
   return Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
 }
 
 }  // namespace
 
 PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, PopoverKind kind)
-    : QWidget(nullptr, flagsFor(kind)), kind_(kind), panel_(new ConverterPanel(std::move(model))) {
+    : QWidget(nullptr, flagsFor(kind)),
+      kind_(kind),
+      panel_(new ConverterPanel(model)),
+      scroll_(new QScrollArea(this)) {
   setObjectName(QStringLiteral("popover"));
-  // The click that closes the panel must not go on to the tray icon underneath, where it would
+  // The click that closes a popup must not go on to the tray icon underneath, where it would
   // open a new panel straight away.
   setAttribute(Qt::WA_NoMouseReplay);
   panel_->setFixedWidth(kWidth);
-  panel_->setMinimumHeight(kHeight);
+  panel_->setMinimumHeight(fullestHeight(*model));
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll_->setWidgetResizable(true);
+  scroll_->setWidget(panel_);
+  scroll_->viewport()->setAutoFillBackground(false);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   if (alwaysComposited(QGuiApplication::platformName())) {
@@ -46,9 +65,7 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
     layout->setContentsMargins(VisualEffectView::shadowMargins());
   }
   layout->setSpacing(0);
-  // The window follows the panel's preferred size, which the minimum above keeps at 380 or more.
-  layout->setSizeConstraint(QLayout::SetFixedSize);
-  layout->addWidget(panel_);
+  layout->addWidget(scroll_);
   // A popup takes the keyboard from the window system but hands it to no widget by itself, so the
   // panel's first field would not get what the user types.
   panel_->setFocus(Qt::PopupFocusReason);
@@ -56,16 +73,29 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
 
 PopoverWindow::~PopoverWindow() = default;
 
-void PopoverWindow::setPlacement(std::function<QPoint(QSize)> placement, int maxHeight) {
-  placement_ = std::move(placement);
-  panel_->setMaximumHeight(std::max(kHeight, maxHeight));
-  layout()->activate();
-  move(placement_(size()));
+int PopoverWindow::fullestHeight(const CurrencyConverterView& like) {
+  static int fullest = 0;
+  if (fullest > 0) return fullest;
+  // A converter that is never shown asks for nothing; this one holds the longest content a panel
+  // shows: a result that wraps and all four units of a rupee amount over a hundred crore.
+  auto probeModel = CurrencyConverterView::create(like.services());
+  probeModel->exchangeRates = {{"USD", 1.0}, {"INR", 83.12}};
+  probeModel->amountText = "999,999,999,999 b";
+  probeModel->convert();
+  probeModel->lastUpdatedText = "Rates updated 59 minutes ago";
+  ConverterPanel probe(probeModel);
+  probe.ensurePolished();
+  const int wrapped = probe.hasHeightForWidth() ? probe.heightForWidth(kWidth) : 0;
+  fullest = std::max({kHeight, probe.sizeHint().height(), wrapped});
+  return fullest;
 }
 
-void PopoverWindow::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  if (placement_) move(placement_(size()));
+void PopoverWindow::setPlacement(const std::function<QPoint(QSize)>& placement, int maxHeight) {
+  const int fullest = panel_->minimumHeight();
+  const bool scrolls = maxHeight < fullest;
+  const int width = kWidth + (scrolls ? scroll_->verticalScrollBar()->sizeHint().width() : 0);
+  setFixedSize(width, scrolls ? std::max(1, maxHeight) : fullest);
+  move(placement(size()));
 }
 
 }  // namespace ovantic

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+class QScrollArea;
+
 namespace ovantic {
 
 class ConverterPanel;
@@ -17,6 +19,10 @@ enum class PopoverKind {
   // A frameless toplevel that takes focus and closes when it loses it. Wayland gives a popup no
   // place without a parent window, and a tray application has none.
   toplevel,
+  // X11: a frameless tool window above the others that the window manager leaves alone (so it
+  // lands exactly where it is put) and that takes the keyboard itself. It grabs nothing, so the
+  // click that closes it goes on to whatever it was aimed at; the shell watches for that click.
+  unmanaged,
 };
 
 PopoverKind popoverKindFor(QStringView platformName);
@@ -26,10 +32,11 @@ PopoverKind popoverKindFor(QStringView platformName);
 // the panel keeps the window colour.
 bool alwaysComposited(QStringView platformName);
 
-// The window that holds one converter panel while it is open: 320 logical pixels wide and at least
-// 380 high. It grows with its content (the all-units list appears once there is a result) rather
-// than squeezing it, up to `maxHeight`, and takes its place from `placement` whenever its size
-// changes, so a panel above a bottom tray stays on top of the icon as it grows.
+// The window that holds one converter panel while it is open: 320 logical pixels wide, and as high
+// as the panel at its fullest (a wrapped result and four all-units lines), at least 380. It keeps
+// that size and place for its whole opening, so nothing moves under the caret when the all-units
+// list appears; the panel's bottom spacer takes what is left. Where the screen is shorter than
+// that, the window takes `maxHeight` and its content scrolls instead of being squashed.
 class PopoverWindow : public QWidget {
   Q_OBJECT
 
@@ -43,15 +50,16 @@ class PopoverWindow : public QWidget {
   PopoverKind kind() const { return kind_; }
   ConverterPanel* panel() const { return panel_; }
 
-  void setPlacement(std::function<QPoint(QSize)> placement, int maxHeight);
+  // Sizes the window for at most `maxHeight` and puts it where `placement` says, once.
+  void setPlacement(const std::function<QPoint(QSize)>& placement, int maxHeight);
 
- protected:
-  void resizeEvent(QResizeEvent* event) override;
+  // The panel's height at its fullest, worked out once per run with the fonts in use.
+  static int fullestHeight(const CurrencyConverterView& like);
 
  private:
   PopoverKind kind_;
   ConverterPanel* panel_;
-  std::function<QPoint(QSize)> placement_;
+  QScrollArea* scroll_;
 };
 
 }  // namespace ovantic

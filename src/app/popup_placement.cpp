@@ -1,5 +1,6 @@
 #include "app/popup_placement.h"
 
+#include <QWidget>
 #include <algorithm>
 
 namespace ovantic {
@@ -13,10 +14,20 @@ int clampSpan(int start, int length, int low, int high) {
   return std::clamp(start, low, high - length + 1);
 }
 
+QRect targetOf(const PopupAnchor& anchor) {
+  return anchor.icon.isEmpty() ? QRect(anchor.cursor, QSize(1, 1)) : anchor.icon;
+}
+
 }  // namespace
 
+int popupRoom(const PopupAnchor& anchor) {
+  if (!anchor.area || anchor.area->isEmpty()) return QWIDGETSIZE_MAX;
+  const QRect target = targetOf(anchor);
+  return std::max(anchor.area->bottom() - target.bottom(), target.top() - anchor.area->top());
+}
+
 QPoint popupPosition(QSize size, const PopupAnchor& anchor) {
-  const QRect target = anchor.icon.isEmpty() ? QRect(anchor.cursor, QSize(1, 1)) : anchor.icon;
+  const QRect target = targetOf(anchor);
   const int x = target.center().x() - size.width() / 2;
   const int below = target.bottom() + 1;
   const int above = target.top() - size.height();

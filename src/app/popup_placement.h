@@ -20,4 +20,8 @@ struct PopupAnchor {
 // room below (a tray at the bottom of the screen), then moved so it lies wholly in `area`.
 QPoint popupPosition(QSize size, const PopupAnchor& anchor);
 
+// The tallest popup that fits wholly below or wholly above the anchor, so that it never covers
+// any of the tray; unbounded when the area is unknown.
+int popupRoom(const PopupAnchor& anchor);
+
 }  // namespace ovantic

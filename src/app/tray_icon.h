@@ -14,7 +14,10 @@ QIcon makeTrayIcon(const QString& svgPath, const QColor& ink);
 // A bare disc in `ink`: still something to click when the icon file is unreadable.
 QIcon plainDiscIcon(const QColor& ink);
 
-// The ink for the tray: the desktop's window text colour, which the panel's own theme contrasts.
+// The icon's name in the hicolor theme, published to status notifier hosts.
+inline constexpr char kTrayIconName[] = "ovantic-symbolic";
+
+// The ink for the tray: one colour that reads clearly on light and dark trays alike.
 QColor trayInk();
 
 }  // namespace ovantic

@@ -80,10 +80,11 @@ TEST(PopupPlacementLimits, EveryPlacementOnAKnownScreenLiesWhollyOnIt) {
   }
 }
 
-TEST(PopoverKind, WaylandGetsAToplevelEverythingElseAPopup) {
+TEST(PopoverKind, WaylandGetsAToplevelX11AnUnmanagedWindowEverythingElseAPopup) {
   EXPECT_EQ(popoverKindFor(u"wayland"), PopoverKind::toplevel);
   EXPECT_EQ(popoverKindFor(u"wayland-egl"), PopoverKind::toplevel);
-  for (const auto* name : {u"xcb", u"offscreen", u"cocoa", u"windows", u""}) {
+  EXPECT_EQ(popoverKindFor(u"xcb"), PopoverKind::unmanaged);
+  for (const auto* name : {u"offscreen", u"cocoa", u"windows", u""}) {
     EXPECT_EQ(popoverKindFor(name), PopoverKind::popup);
   }
 }

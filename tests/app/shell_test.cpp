@@ -2,11 +2,13 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 #include <cstdio>
@@ -17,7 +19,9 @@
 #include "app/app_delegate.h"
 #include "app/outside_click_monitor.h"
 #include "app/popover_window.h"
+#include "app/single_instance.h"
 #include "app/tray_icon.h"
+#include "app/x11_click_observer.h"
 #include "converter/currency_converter_view.h"
 #include "doubles.h"
 #include "panel/converter_panel.h"
@@ -160,7 +164,7 @@ class ShellTest : public QObject {
     QVERIFY(screen->availableGeometry().contains(delegate->popover->frameGeometry()));
   }
 
-  void thePanelGrowsWithItsResultAndStaysInPlace() {
+  void thePanelKeepsItsSizeAndPlaceWhileTheListAppears() {
     withIcon().showPopover();
     PopoverWindow* window = delegate->popover;
     settle();
@@ -176,12 +180,33 @@ class ShellTest : public QObject {
     field->selectAll();
     QTest::keyClicks(field, QStringLiteral("2.5 cr"));
     settle();
-    const QRect after = window->frameGeometry();
-    QCOMPARE(after.width(), 320);
-    QVERIFY2(after.height() > before.height(), "the list was squeezed into the old height");
-    // Anchored below the icon: the top stays, the panel grows downwards, still on screen.
-    QCOMPARE(after.top(), before.top());
-    QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(after));
+    QVERIFY(!window->panel()->model()->allConversions.empty());
+    QCOMPARE(window->frameGeometry(), before);
+    QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(before));
+  }
+
+  void onAShortScreenThePanelScrollsInsteadOfBeingSquashed() {
+    withIcon().showPopover();
+    PopoverWindow* window = delegate->popover;
+    const int fullest = window->panel()->height();
+    window->setPlacement([](QSize) { return QPoint(0, 0); }, fullest - 100);
+    settle();
+    QCOMPARE(window->height(), fullest - 100);
+    QCOMPARE(window->panel()->height(), fullest);
+  }
+
+  void aPressElsewhereWithTheIconsPlaceUnknownSwallowsTheHostsActivationOfIt() {
+    // A status notifier host keeps the icon's place to itself: a press on the icon is a press
+    // elsewhere, and the host's activation for that same press follows.
+    withIcon().showPopover();
+    QVERIFY(delegate->statusItem->geometry().isEmpty());
+    delegate->eventMonitor->pressedAt(QPoint(5000, 5000));
+    QVERIFY(!delegate->popover);
+    emit delegate->statusItem->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(!delegate->popover);
+    // No dead click: the next one opens.
+    emit delegate->statusItem->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(delegate->popover);
   }
 
   void closingWaitsForTheNextTurnOfTheLoop() {
@@ -315,10 +340,56 @@ class ShellTest : public QObject {
     QTest::mouseClick(&other, Qt::LeftButton);
     QCOMPARE(seen, std::vector{OutsideClickMonitor::Reason::clickOutside});
 
+    // The same rules for presses seen screen-wide, which carry no widget, only a place.
+    seen.clear();
+    monitor->pressedAt(inner->mapToGlobal(QPoint(5, 5)));
+    iconArea = QRect(0, 0, 10, 10);
+    monitor->pressedAt(QPoint(3, 3));
+    QVERIFY(seen.empty());
+    monitor->pressedAt(QPoint(1000, 700));
+    QCOMPARE(seen, std::vector{OutsideClickMonitor::Reason::clickOutside});
+
     seen.clear();
     monitor.reset();
     QTest::mouseClick(&other, Qt::LeftButton);
     QVERIFY(seen.empty());
+  }
+
+  void anUnreachableDisplayLeavesTheClickWatcherInvalid() {
+    X11ClickObserver observer(QStringLiteral(":4093"));
+    QVERIFY(!observer.isValid());
+    observer.start([](int) {});  // harmless: nothing to watch
+    observer.stop();
+  }
+
+  // --- one Ovantic per session ------------------------------------------------------------------
+
+  void aSecondLaunchHandsOverToTheFirstAndALeftoverSocketKeepsNoOneOut() {
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString();
+    SingleInstance first(path);
+    // A socket file left by a run that crashed.
+    QFile(QString::fromStdString(first.socketPath())).open(QIODevice::WriteOnly);
+    QCOMPARE(first.claim(), SingleInstance::Claim::first);
+    first.listen();
+    QSignalSpy knocks(&first, &SingleInstance::activationRequested);
+
+    SingleInstance second(path);
+    QCOMPARE(second.claim(), SingleInstance::Claim::handedOver);
+    QVERIFY(knocks.wait(5000));
+  }
+
+  void aLockHolderThatDoesNotAnswerIsReportedAndAnUnusableDirRunsUnguarded() {
+    QTemporaryDir dir;
+    SingleInstance silent(dir.path().toStdString());
+    QCOMPARE(silent.claim(), SingleInstance::Claim::first);
+    QFile::remove(QString::fromStdString(silent.socketPath()));
+    SingleInstance second(dir.path().toStdString());
+    QCOMPARE(second.claim(), SingleInstance::Claim::unanswered);
+    QVERIFY(!second.error().empty());
+
+    SingleInstance nowhere("/nonexistent/ovantic");
+    QCOMPARE(nowhere.claim(), SingleInstance::Claim::unguarded);
   }
 
   void theMonitorSeesThePanelHideOrLoseTheFocus() {
@@ -335,10 +406,14 @@ class ShellTest : public QObject {
     QCOMPARE(seen, (std::vector{OutsideClickMonitor::Reason::panelLostFocus,
                                 OutsideClickMonitor::Reason::panelHidden}));
 
-    // A popup never holds the focus in the first place; only its hiding counts.
+    // A popup never holds the focus in the first place, and an unmanaged X11 window loses it
+    // to a mere pointer move under focus-follows-mouse; only their hiding counts.
     seen.clear();
+    QWidget unmanaged(nullptr, Qt::Tool | Qt::X11BypassWindowManagerHint);
     OutsideClickMonitor onPopup(&popup, {}, record);
+    OutsideClickMonitor onUnmanaged(&unmanaged, {}, record);
     QCoreApplication::sendEvent(&popup, &deactivate);
+    QCoreApplication::sendEvent(&unmanaged, &deactivate);
     QVERIFY(std::count(seen.begin(), seen.end(), OutsideClickMonitor::Reason::panelLostFocus) == 0);
   }
 };

@@ -77,7 +77,7 @@ class _Xlib:
 class Desktop:
     """An Xvfb screen, optionally with a tray, torn down on exit."""
 
-    def __init__(self, with_tray=True, tray_edge="top"):
+    def __init__(self, with_tray=True, tray_edge="top", session_bus=False):
         self.workdir = tempfile.mkdtemp(prefix="ovantic-e2e-")
         self.procs = []
         self.tray = None
@@ -96,6 +96,9 @@ class Desktop:
         self.display = f":{number}"
         self.env = self._environment()
         self.xlib = _Xlib()
+        self.bus = None
+        if session_bus:
+            self.start_session_bus()
         if with_tray:
             self.start_tray()
 
@@ -119,6 +122,16 @@ class Desktop:
         proc = spawn(argv, env=self.env, **kwargs)
         self.procs.append(proc)
         return proc
+
+    def start_session_bus(self):
+        """A private session bus of this desktop's own, in place of the nonexistent one."""
+        path = os.path.join(self.workdir, "bus")
+        self.spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                    f"--address=unix:path={path}"],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("the session bus", lambda: os.path.exists(path))
+        self.bus = f"unix:path={path}"
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus
 
     def tray_running(self):
         return self.xlib.selection_owned(self.display, "_NET_SYSTEM_TRAY_S0")
@@ -149,6 +162,23 @@ class Desktop:
             return None
         return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
+    def button_presses(self, x, y, w, h):
+        """Puts a window of another program at (x, y, w, h) and returns a function that counts
+        the button presses it has received."""
+        log = os.path.join(self.workdir, f"xev-{x}-{y}.log")
+        with open(log, "w") as out:
+            self.spawn(["stdbuf", "-oL", "xev", "-geometry", f"{w}x{h}+{x}+{y}", "-event",
+                        "button"], stdout=out, stderr=subprocess.DEVNULL)
+
+        def count():
+            with open(log) as text:
+                return text.read().count("ButtonPress event")
+
+        wait_for("the other program's window",
+                 lambda: self.run("xdotool", "search", "--onlyvisible", "--name",
+                                  "Event Tester", check=False).stdout.strip())
+        return count
+
     # --- input --------------------------------------------------------------------------------
 
     def click(self, x, y, button=1):
@@ -176,6 +206,18 @@ class Desktop:
 
     def screenshot(self, path):
         self.run("import", "-display", self.display, "-window", "root", path)
+
+    def pixels(self, x, y, w, h):
+        """The screen's pixels in a rectangle, as rows of (r, g, b)."""
+        ppm = subprocess.run(["import", "-display", self.display, "-window", "root",
+                              "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8", "ppm:-"],
+                             env=self.env, capture_output=True, check=True, timeout=30).stdout
+        # "P6 width height maxval", one blank, then one byte per channel.
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+\d+\s", ppm)
+        data = ppm[header.end():]
+        width, height = int(header[1]), int(header[2])
+        return [[tuple(data[(r * width + c) * 3:(r * width + c) * 3 + 3]) for c in range(width)]
+                for r in range(height)]
 
     # --- teardown -----------------------------------------------------------------------------
 

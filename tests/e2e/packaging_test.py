@@ -19,6 +19,7 @@ EXPECTED_FILES = {
     "usr/bin/ovantic",
     "usr/share/applications/ovantic.desktop",
     "usr/share/icons/hicolor/scalable/apps/ovantic.svg",
+    "usr/share/icons/hicolor/symbolic/apps/ovantic-symbolic.svg",
     "etc/xdg/autostart/ovantic.desktop",
 }
 

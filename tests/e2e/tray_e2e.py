@@ -11,13 +11,14 @@ DIR/cert.pem; this script makes that certificate when it is missing.
 
 import argparse
 import os
+import subprocess
 import sys
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import SCREEN_H, SCREEN_W, Desktop, Timeout, wait_for  # noqa: E402
+from desktop import SCREEN_H, SCREEN_W, Desktop, Timeout, stop, wait_for  # noqa: E402
 from tray_app import RatesServer, TrayApp  # noqa: E402
 
 CONFIG = argparse.Namespace()
@@ -29,6 +30,18 @@ FROM_PICKER_OFFSET = (64, 101)
 COPIED_FEEDBACK_S = 2.3
 # A point on the bare screen, away from the tray and from any panel placement.
 ELSEWHERE = (200, 500)
+
+
+def contrast(a, b):
+    """The contrast ratio between two sRGB colours, as in WCAG 2."""
+    def luminance(colour):
+        def channel(v):
+            v /= 255
+            return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
+        r, g, b = map(channel, colour)
+        return 0.2126 * r + 0.7152 * g + 0.0722 * b
+    high, low = sorted((luminance(a), luminance(b)), reverse=True)
+    return (high + 0.05) / (low + 0.05)
 
 
 def stays(condition, seconds=0.5, interval=0.05):
@@ -103,6 +116,22 @@ class TrayCase(unittest.TestCase):
 
 
 class TrayShell(TrayCase):
+    def test_icon_reads_on_light_and_dark_trays(self):
+        x, y, w, h = self.app.icon_geometry
+        rows = self.desktop.pixels(x, y, w, h)
+        # The cell's corner lies outside the disc. trayer offers no translucent visual, so Qt
+        # fills the cell with its window colour: the ink is what differs most from that.
+        behind = rows[0][0]
+        ink = max((pixel for row in rows for pixel in row), key=lambda p: contrast(p, behind))
+        for tray in ((0xf0, 0xf0, 0xf0), (0x1f, 0x1f, 0x1f)):
+            self.assertGreaterEqual(contrast(ink, tray), 3.0, f"ink {ink} on tray {tray}")
+
+    def test_a_second_launch_opens_the_running_panel_and_ends(self):
+        second = self.desktop.run(CONFIG.app, check=False)
+        self.assertEqual(second.returncode, 0, second.stderr)
+        self.app.wait_open()
+        self.assertTrue(self.app.alive())
+
     def test_launch_shows_only_the_icon_and_asks_for_no_rates(self):
         self.assertIsNone(self.app.panel())
         self.assertEqual(self.requests(), 0)
@@ -150,8 +179,11 @@ class TrayShell(TrayCase):
         self.desktop.keys("ctrl+a")
         self.desktop.type("2.5 cr")
         self.assertEqual(self.copied_result(panel, "₹ 207.8 Cr"), "₹ 207.8 Cr")
+        presses = self.desktop.button_presses(ELSEWHERE[0] - 50, ELSEWHERE[1] - 50, 100, 100)
         self.desktop.click(*ELSEWHERE)
         self.app.wait_closed()
+        # The click that closed the panel went on to the window it was aimed at.
+        wait_for("the press to reach the other program", lambda: presses() == 1)
         self.assertEqual(self.requests(), 1)
 
         panel = self.open_panel()
@@ -191,11 +223,17 @@ class TrayShell(TrayCase):
 class BottomTray(TrayCase):
     tray_edge = "bottom"
 
-    def test_panel_opens_above_an_icon_at_the_bottom_of_the_screen(self):
+    def test_panel_opens_above_the_icon_and_stays_put_while_typing(self):
         panel = self.open_panel()
         icon_y = self.app.icon_geometry[1]
         self.assertEqual(panel[1] + panel[3], icon_y)
         self.assertOnScreen(panel)
+        self.wait_requests(1)
+        self.desktop.keys("ctrl+a")
+        self.desktop.type("2.5 cr")
+        # The all-units list is up once the result reads in crore.
+        self.assertEqual(self.copied_result(panel, "₹ 207.8 Cr"), "₹ 207.8 Cr")
+        self.assertEqual(self.app.panel(), panel)
 
 
 class OpenCloseCycles(TrayCase):
@@ -237,6 +275,81 @@ class NoTrayYet(unittest.TestCase):
             self.assertEqual(app.stderr_text().count(self.MESSAGE), 1)
             app.click_icon()
             app.wait_open()
+            app.click_icon()
+            app.wait_closed()
+
+            # A tray that restarts knows nothing of the icons the old one held.
+            stop(desktop.tray)
+            wait_for("the tray to go", lambda: not desktop.tray_running())
+            desktop.start_tray()
+            app.wait_for_icon()
+            app.click_icon()
+            app.wait_open()
+
+
+class StatusNotifierHost(unittest.TestCase):
+    """X11 where the tray is a status notifier host on the session bus, and no XEmbed tray."""
+
+    WATCHER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sni_watcher.py")
+
+    def serve(self, role):
+        # The harness's own Python may lack GObject introspection; Debian's has it.
+        return self.desktop.spawn(["/usr/bin/python3", self.WATCHER, "--bus", self.desktop.bus,
+                                   "--log", self.log, f"--{role}"],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def events(self, kind):
+        with open(self.log) as log:
+            return [line.split(" ", 1)[1].strip() for line in log if line.startswith(kind + " ")]
+
+    def gdbus(self, *args):
+        result = self.desktop.run("gdbus", "call", "--address", self.desktop.bus, *args, check=False)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return result.stdout
+
+    def has_owner(self, name):
+        return "true" in self.gdbus("--dest", "org.freedesktop.DBus", "--object-path",
+                                    "/org/freedesktop/DBus", "--method",
+                                    "org.freedesktop.DBus.NameHasOwner", name)
+
+    def item(self, service, *call):
+        return self.gdbus("--dest", service, "--object-path", "/StatusNotifierItem", *call)
+
+    def test_an_app_started_before_the_host_gets_its_icon_and_activate_toggles_the_panel(self):
+        with Desktop(with_tray=False, session_bus=True) as desktop:
+            self.desktop = desktop
+            self.log = os.path.join(desktop.workdir, "bus-events.log")
+            open(self.log, "w").close()
+            self.serve("notifications")
+            wait_for("the notification service",
+                     lambda: self.has_owner("org.freedesktop.Notifications"))
+            app = TrayApp(desktop, CONFIG.app)
+            self.addCleanup(app.close)
+            wait_for("the notice of no tray", lambda: self.events("notify"))
+            self.assertIn("no system tray is running yet", app.stderr_text())
+
+            appeared = time.monotonic()
+            watcher = self.serve("watcher")
+            service = wait_for("the item to register", lambda: self.events("item"))[0]
+            print(f"item registered {time.monotonic() - appeared:.2f} s after the host started",
+                  file=sys.stderr)
+            self.assertIn("ovantic-symbolic", self.item(
+                service, "--method", "org.freedesktop.DBus.Properties.Get",
+                "org.kde.StatusNotifierItem", "IconName"))
+
+            # Where a click on a bar at the top of the screen leaves the pointer: the panel opens
+            # there, since a host tells nothing of where the icon is.
+            desktop.run("xdotool", "mousemove", str(SCREEN_W - 20), "10")
+            self.item(service, "--method", "org.kde.StatusNotifierItem.Activate", "0", "0")
+            app.wait_open()
+            self.item(service, "--method", "org.kde.StatusNotifierItem.Activate", "0", "0")
+            app.wait_closed()
+
+            # The bar restarts: its new watcher knows no items until they register again.
+            stop(watcher)
+            self.serve("watcher")
+            wait_for("the item to register again", lambda: len(self.events("item")) == 2)
+            self.assertEqual(len(self.events("notify")), 1)
 
 
 def main():

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <string>
+
+class QSocketNotifier;
+
+namespace ovantic {
+
+// One Ovantic per user session. The first launch holds a lock in the session's runtime directory
+// for as long as it runs and listens on a socket beside it; a later launch finds the lock taken,
+// knocks on the socket so the running one opens its panel, and ends. The kernel drops the lock
+// with the process however it ends, so a crash leaves nothing that keeps the next launch out.
+// Needs neither a session bus nor a display.
+class SingleInstance : public QObject {
+  Q_OBJECT
+
+ public:
+  enum class Claim {
+    first,       // this process is the session's Ovantic
+    handedOver,  // another one runs and was asked to open its panel; this one should end
+    unanswered,  // another one holds the lock but did not take the knock
+    unguarded,   // the directory could not be used: this one runs, unguarded
+  };
+
+  // `dir` is where the lock and socket live; see sessionDir().
+  explicit SingleInstance(std::string dir);
+  ~SingleInstance() override;
+
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
+
+  // Works without a running Qt application, so a second launch ends before building any of it.
+  Claim claim();
+  // Why the last claim was not `first` or `handedOver`.
+  const std::string& error() const { return error_; }
+  // Where the running one listens: in the directory, named after the session's display.
+  const std::string& socketPath() const { return socketPath_; }
+
+  // After a `first` claim, with a Qt event loop: knocks from later launches become
+  // `activationRequested`.
+  void listen();
+
+  // $XDG_RUNTIME_DIR, the user's own session directory; without it, a private directory of the
+  // user's under /tmp.
+  static std::string sessionDir();
+
+ signals:
+  void activationRequested();
+
+ private:
+  void acceptKnocks();
+
+  std::string dir_;
+  std::string lockPath_;
+  std::string socketPath_;
+  std::string error_;
+  int lockFd_ = -1;
+  int listenFd_ = -1;
+  QSocketNotifier* notifier_ = nullptr;
+};
+
+}  // namespace ovantic

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class QSocketNotifier;
+struct xcb_connection_t;
+
+namespace ovantic {
+
+// Sees every mouse button press on an X11 display without taking it from the window it was aimed
+// at: XInput2 raw button events, selected on the root window over a connection of its own. A
+// pointer grab would see them too, but then the press that closes the panel never reaches the
+// application the user was clicking into. Raw events carry no position; whoever gets the press
+// asks where the pointer is.
+class X11ClickObserver : public QObject {
+ public:
+  using Handler = std::function<void(int button)>;
+
+  // `display` as in $DISPLAY; empty for the one Qt uses.
+  explicit X11ClickObserver(const QString& display = {});
+  ~X11ClickObserver() override;
+
+  X11ClickObserver(const X11ClickObserver&) = delete;
+  X11ClickObserver& operator=(const X11ClickObserver&) = delete;
+
+  // False when the display cannot be reached or has no XInput 2.2; presses are then never seen.
+  bool isValid() const { return connection_ != nullptr; }
+
+  // Presses are reported to `handler` from now until `stop`; watching costs the server and us
+  // nothing while stopped.
+  void start(Handler handler);
+  void stop();
+
+ private:
+  void select(bool presses);
+  void drain();
+
+  xcb_connection_t* connection_ = nullptr;
+  std::uint32_t root_ = 0;
+  std::uint8_t xinputOpcode_ = 0;
+  QSocketNotifier* notifier_ = nullptr;
+  Handler handler_;
+};
+
+}  // namespace ovantic
