@@ -7,6 +7,9 @@ install(TARGETS ovantic RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS ovantic_http LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/ovantic)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/ovantic.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# What software centres list: the description, a screenshot, and which menu entry it launches.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/io.github.ovantic.Ovantic.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/ovantic.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 # Session managers read system-wide autostart entries from $XDG_CONFIG_DIRS/autostart, that is
