@@ -16,6 +16,10 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev openssl locales-all
   # end-to-end tests on a real X server with a real tray
   xvfb xauth trayer xdotool xclip x11-utils imagemagick procps python3
+  # end-to-end tests on a headless Wayland desktop with a status-notifier tray
+  sway qt6-wayland waybar grim wtype wl-clipboard dbus libglib2.0-bin
+  # checks of what software centres and menus read
+  appstream desktop-file-utils
 )
 
 missing=()
