@@ -12,6 +12,8 @@ packages=(
   # panel and tray
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-svg-dev
   qt6-qpa-plugins fonts-noto-color-emoji fonts-dejavu-core
+  # the compositor's own keyboard focus under Wayland: Qt's native handles and libwayland-client
+  qt6-base-private-dev libwayland-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev openssl locales-all
   # end-to-end tests on a real X server with a real tray
