@@ -230,9 +230,9 @@ class WaylandDesktop:
         x, y, w, h = box
         ppm = self.run("grim", "-t", "ppm", "-g", f"{x},{y} {w}x{h}", "-", text=False).stdout
         # P6\n<w> <h>\n<max>\n<data>
-        header, rest = ppm.split(b"\n", 3)[:3], ppm.split(b"\n", 3)[3]
-        width, height = (int(v) for v in header[1].split())
-        return width, height, rest
+        _, size, _, data = ppm.split(b"\n", 3)
+        width, height = (int(v) for v in size.split())
+        return width, height, data
 
     def screenshot(self, path):
         self.run("grim", path)

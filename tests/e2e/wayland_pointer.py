@@ -55,7 +55,11 @@ class VirtualPointer:
         self.sock.sendall(struct.pack("<II", obj, (8 + len(args)) << 16 | opcode) + args)
 
     def _read_event(self):
-        while len(self.buffer) < 8 or len(self.buffer) < (struct.unpack_from("<I", self.buffer, 4)[0] >> 16):
+        def complete():
+            return (len(self.buffer) >= 8 and
+                    len(self.buffer) >= struct.unpack_from("<I", self.buffer, 4)[0] >> 16)
+
+        while not complete():
             chunk = self.sock.recv(65536)
             if not chunk:
                 raise ConnectionError("the compositor closed the connection")
