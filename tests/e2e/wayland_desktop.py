@@ -91,7 +91,8 @@ class SwayIpc:
 class WaylandDesktop:
     """sway + waybar + pointer + keyboard, torn down on exit."""
 
-    def __init__(self):
+    def __init__(self, keyboard=True):
+        self.keyboard = keyboard
         self.workdir = tempfile.mkdtemp(prefix="ovantic-wl-")
         self.procs = []
         self.pointer = self.ipc = None
@@ -151,7 +152,8 @@ class WaylandDesktop:
         self.pointer = VirtualPointer(self.wayland_socket, SCREEN_W, SCREEN_H)
         # Each wtype that exits takes its keyboard with it, and a window focused at that moment
         # loses the focus; this one keeps a keyboard on the seat throughout.
-        self.spawn(["wtype", "-s", "86400000", "-m", "shift"])
+        if self.keyboard:
+            self.spawn(["wtype", "-s", "86400000", "-m", "shift"])
         self.start_tray()
 
     def _one_of(self, pattern):

@@ -57,10 +57,11 @@ class WaylandTrayApp(TrayApp):
 
 class WaylandTray(tray_e2e.TrayCase):
     RAPID_TRIES = 200
+    keyboard = True
 
     @classmethod
     def setUpClass(cls):
-        cls.desktop = WaylandDesktop()
+        cls.desktop = WaylandDesktop(keyboard=cls.keyboard)
         cls.addClassCleanup(cls.desktop.close)
         cls.server = tray_e2e.RatesServer(
             tray_e2e.CONFIG.server, tray_e2e.CONFIG.tls_dir, tray_e2e.CONFIG.port,
@@ -120,6 +121,20 @@ class WaylandTray(tray_e2e.TrayCase):
             except Timeout:
                 pass
         return self.app.wait_open()
+
+
+class WaylandNoKeyboard(WaylandTray):
+    """A seat with a pointer only: the compositor has no keyboard to tell the shell about."""
+
+    keyboard = False
+    test_icon_opens_a_focused_panel_that_converts_copies_and_closes = None
+    test_rapid_open_then_click_elsewhere_leaves_no_panel_open = None
+
+    def test_the_icon_still_opens_and_closes_the_panel(self):
+        self.open_panel()
+        time.sleep(DOUBLE_CLICK_S)
+        self.app.click_icon()
+        self.app.wait_closed()
 
 
 if __name__ == "__main__":
