@@ -5,6 +5,9 @@ include(GNUInstallDirs)
 install(TARGETS ovantic RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/ovantic.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# What software centres list: the description, a screenshot, and which menu entry it launches.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/io.github.ovantic.Ovantic.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/ovantic.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 # The tray icon's name on status notifier hosts, for those that recolour symbolic icons.

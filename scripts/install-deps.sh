@@ -14,6 +14,8 @@ packages=(
   qt6-qpa-plugins fonts-noto-color-emoji fonts-dejavu-core
   # X11 clicks elsewhere seen without a grab (XInput 2), and the tray selection asked directly
   libxcb1-dev libxcb-xinput-dev
+  # the compositor's own keyboard focus under Wayland: Qt's native handles and libwayland-client
+  qt6-base-private-dev libwayland-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev openssl locales-all
   # a private session bus for the colour-scheme tests (dbus-daemon)
@@ -22,6 +24,10 @@ packages=(
   xvfb xauth trayer xdotool xclip x11-utils imagemagick procps python3
   # ... and with a status notifier host and a notification service on a private session bus
   dbus-daemon libglib2.0-bin python3-gi gir1.2-glib-2.0 coreutils
+  # end-to-end tests on a headless Wayland desktop with a status-notifier tray
+  sway qt6-wayland waybar grim wtype wl-clipboard
+  # checks of what software centres and menus read
+  appstream desktop-file-utils
 )
 
 missing=()

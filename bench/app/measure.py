@@ -2,7 +2,7 @@
 """Measures the tray application against a bare Qt tray-icon program on Xvfb, with trayer (an
 XEmbed tray) or with a status notifier host on a private session bus (--tray sni).
 
-    bench/app/measure.py [--tray xembed|sni] [--build-dir DIR] [--runs N] [--cycles N]
+    bench/app/measure.py [--tray xembed|sni|wayland] [--build-dir DIR] [--runs N] [--cycles N]
 
 Builds, in this run, the app (Release, its rate feed pointed at a local HTTPS server) and the
 bare tray program beside it, then prints each figure next to the floor's:
@@ -15,6 +15,10 @@ bare tray program beside it, then prints each figure next to the floor's:
 Times come from outside the program: the icon by polling xdotool (a few milliseconds of
 granularity, the same for both programs), the panel by asking the X server directly for a mapped
 panel-sized window, timed from the button press. Not a test: nothing here passes or fails.
+
+With --tray wayland, the same figures in a Wayland session instead (headless sway, waybar as the
+status-notifier host, see tests/e2e/wayland_desktop.py): exec to the item registered with the
+host, RSS idle, and a click on the icon in the bar to the panel in sway's window tree.
 """
 
 import argparse
@@ -231,17 +235,66 @@ def settle(seconds=1.0):
     time.sleep(seconds)
 
 
+def wayland_figures(app, bare, runs):
+    from wayland_desktop import WaylandDesktop
+
+    samples = {label: {"start": [], "idle": []} for label in ("floor", "app")}
+    opens = []
+    with WaylandDesktop() as desktop:
+        # Launches alternate, as on X11.
+        for _ in range(runs):
+            for label, binary in (("floor", bare), ("app", app)):
+                start = time.monotonic()
+                proc = desktop.spawn([binary], stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+                wait_for("the item", desktop.registered_items, timeout=30, interval=0.002)
+                samples[label]["start"].append((time.monotonic() - start) * 1000)
+                settle()
+                samples[label]["idle"].append(rss_kib(proc.pid) / 1024)
+                stop(proc)
+                wait_for("the item to go", lambda: not desktop.registered_items(), timeout=30)
+
+        proc = desktop.spawn([app], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("the item", desktop.registered_items, timeout=30)
+        x, y, w, h = wait_for("the icon in the bar", desktop.bar_icon, timeout=30)
+        settle()
+        for _ in range(runs):
+            start = time.monotonic()
+            desktop.click(x + w // 2, y + h // 2)
+            wait_for("the panel", desktop.windows, timeout=30, interval=0.0005)
+            opens.append((time.monotonic() - start) * 1000)
+            desktop.keys("Escape")
+            wait_for("the panel to close", lambda: not desktop.windows(), timeout=30)
+            # Two clicks on waybar's icon closer than this are a double click to it.
+            time.sleep(0.45)
+        stop(proc)
+
+    floor, ours = ({name: statistics.median(values) for name, values in samples[label].items()}
+                   for label in ("floor", "app"))
+    print(f"{'Wayland (sway + waybar)':<38}{'app':>12}{'floor':>12}   target")
+    print(f"{'exec to item registered (median, ms)':<38}{ours['start']:>12.1f}"
+          f"{floor['start']:>12.1f}   <= 1.1x floor ({ours['start'] / floor['start']:.2f}x)")
+    print(f"{'icon click to panel mapped (median, ms)':<38}{statistics.median(opens):>12.1f}"
+          f"{'-':>12}   < 50 ms")
+    print(f"{'RSS idle (MiB)':<38}{ours['idle']:>12.1f}{floor['idle']:>12.1f}"
+          f"   <= floor + 5 ({ours['idle'] - floor['idle']:+.1f})")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build-dir", default=os.path.join(ROOT, "build", "bench-app"))
     parser.add_argument("--runs", type=int, default=9)
     parser.add_argument("--cycles", type=int, default=200)
-    parser.add_argument("--tray", choices=("xembed", "sni"), default="xembed")
+    parser.add_argument("--tray", choices=("xembed", "sni", "wayland"), default="xembed",
+                        help="wayland: headless sway with a waybar tray instead of Xvfb")
     args = parser.parse_args()
 
     build_dir = os.path.abspath(args.build_dir)
     tls_dir = os.path.join(build_dir, "tls")
     app, bare = build(build_dir, tls_dir)
+    if args.tray == "wayland":
+        wayland_figures(app, bare, args.runs)
+        return
 
     sni = args.tray == "sni"
     with Desktop(with_tray=not sni, session_bus=sni) as desktop:

@@ -4,6 +4,10 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#ifdef OVANTIC_HAVE_WAYLAND
+#include "app/wayland_keyboard_focus.h"
+#endif
+
 namespace ovantic {
 
 OutsideClickMonitor::OutsideClickMonitor(QWidget* panelWindow, std::function<QRect()> iconGeometry,
@@ -12,6 +16,15 @@ OutsideClickMonitor::OutsideClickMonitor(QWidget* panelWindow, std::function<QRe
       iconGeometry_(std::move(iconGeometry)),
       handler_(std::move(handler)) {
   qApp->installEventFilter(this);
+#ifdef OVANTIC_HAVE_WAYLAND
+  if (panelWindow && panelWindow->windowType() != Qt::Popup) {
+    keyboardFocus_ = WaylandKeyboardFocus::watch(panelWindow->windowHandle());
+    if (keyboardFocus_) {
+      connect(keyboardFocus_.get(), &WaylandKeyboardFocus::focusLeft, this,
+              [this] { handler_(Reason::panelLostFocus); });
+    }
+  }
+#endif
 }
 
 OutsideClickMonitor::~OutsideClickMonitor() {

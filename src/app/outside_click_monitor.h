@@ -4,10 +4,13 @@
 #include <QPointer>
 #include <QRect>
 #include <functional>
+#include <memory>
 
 class QWidget;
 
 namespace ovantic {
+
+class WaylandKeyboardFocus;
 
 // Tells the shell that the user has left the open panel, whichever way the desktop reports it:
 // the popup hid itself (a click elsewhere or Escape), the toplevel lost the focus, a left click
@@ -40,6 +43,8 @@ class OutsideClickMonitor : public QObject {
   QPointer<QWidget> panelWindow_;
   std::function<QRect()> iconGeometry_;
   Handler handler_;
+  // A toplevel panel on Wayland: the compositor's own word on the keyboard focus.
+  std::unique_ptr<WaylandKeyboardFocus> keyboardFocus_;
 };
 
 }  // namespace ovantic

@@ -18,6 +18,7 @@ BUILD_DIR = None
 EXPECTED_FILES = {
     "usr/bin/ovantic",
     "usr/share/applications/ovantic.desktop",
+    "usr/share/metainfo/io.github.ovantic.Ovantic.metainfo.xml",
     "usr/share/icons/hicolor/scalable/apps/ovantic.svg",
     "usr/share/icons/hicolor/symbolic/apps/ovantic-symbolic.svg",
     "etc/xdg/autostart/ovantic.desktop",
@@ -68,6 +69,18 @@ class Install(unittest.TestCase):
         autostart = desktop_entry(os.path.join(self.destdir, "etc/xdg/autostart/ovantic.desktop"))
         self.assertEqual(autostart["Exec"], "ovantic")
         self.assertEqual(autostart["NoDisplay"], "true")
+
+    def test_software_centres_and_menus_accept_what_is_installed(self):
+        self.install("/usr")
+        for argv in (["appstreamcli", "validate", "--no-net",
+                      "usr/share/metainfo/io.github.ovantic.Ovantic.metainfo.xml"],
+                     ["desktop-file-validate", "usr/share/applications/ovantic.desktop"],
+                     ["desktop-file-validate", "etc/xdg/autostart/ovantic.desktop"]):
+            result = subprocess.run(argv, cwd=self.destdir, capture_output=True, text=True)
+            self.assertEqual(result.returncode, 0, f"{argv}: {result.stdout}{result.stderr}")
+            # desktop-file-validate passes an entry it has hints about; those count here too.
+            if argv[0] == "desktop-file-validate":
+                self.assertEqual(result.stdout + result.stderr, "", argv)
 
     def test_another_prefix_keeps_the_autostart_entry_inside_it(self):
         self.install("/opt/ovantic")
