@@ -59,11 +59,16 @@ int main(int argc, char* argv[]) {
   services.clipboard = std::make_shared<ovantic::QtClipboard>();
   services.ratesUrl = ratesUrl.empty() ? std::string(ovantic::defaultRatesUrl) : ratesUrl;
 
-  ovantic::ColorSchemeWatcher colorScheme;
   ovantic::AppDelegate delegate(std::move(services));
   instance.listen();
   QObject::connect(&instance, &ovantic::SingleInstance::activationRequested, &delegate,
                    &ovantic::AppDelegate::openPopover);
   QTimer::singleShot(0, &delegate, &ovantic::AppDelegate::applicationDidFinishLaunching);
+  // The desktop's light or dark choice matters from the first opening on, not for the icon: asked
+  // once the icon is up, its session-bus round trips stay off the way to the tray.
+  std::unique_ptr<ovantic::ColorSchemeWatcher> colorScheme;
+  QTimer::singleShot(0, &delegate, [&colorScheme] {
+    colorScheme = std::make_unique<ovantic::ColorSchemeWatcher>();
+  });
   return QApplication::exec();
 }
