@@ -63,7 +63,9 @@ int main(int argc, char* argv[]) {
   instance.listen();
   QObject::connect(&instance, &ovantic::SingleInstance::activationRequested, &delegate,
                    &ovantic::AppDelegate::openPopover);
-  QTimer::singleShot(0, &delegate, &ovantic::AppDelegate::applicationDidFinishLaunching);
+  // Before the loop's first turn: there Qt sets up its accessibility bridge, session-bus calls and
+  // all, which a status-notifier host would otherwise wait out before it sees the icon.
+  delegate.applicationDidFinishLaunching();
   // The desktop's light or dark choice matters from the first opening on, not for the icon: asked
   // once the icon is up, its session-bus round trips stay off the way to the tray.
   std::unique_ptr<ovantic::ColorSchemeWatcher> colorScheme;
