@@ -58,7 +58,7 @@ if(OVANTIC_DPKG_SHLIBDEPS)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6widgets6 (>= 6.2), libqt6svg6 (>= 6.2), \
-libqt6network6 (>= 6.2), libqt6dbus6 (>= 6.2), libxcb1, libxcb-xinput0, \
+libqt6network6 (>= 6.2), libqt6dbus6 (>= 6.2), libxcb1, libxcb-xinput0, libwayland-client0, \
 libicu${ovantic_icu_major}, ${ovantic_runtime_extras}")
 endif()
 include(CPack)
