@@ -23,11 +23,6 @@ namespace {
 // Only where nothing announces a tray: checking every two seconds costs nothing while idle.
 constexpr int kTrayPollMs = 2000;
 
-// On Wayland a closing panel waits this long for its last frame before it hides, and its window
-// outlives the hiding by the grace below (see closePopover).
-constexpr int kWaylandFrameSettleMs = 50;
-constexpr int kWaylandWindowGraceMs = 1000;
-
 // Launched from a menu on a desktop without a tray, the user would otherwise see nothing at all.
 void announceWaitingForTray() {
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -173,23 +168,7 @@ void AppDelegate::closePopover() {
   QPointer<PopoverWindow> closing = popover;
   // Closing on a later turn of the loop lets the click or key that asked for it finish its
   // delivery to widgets that are still alive.
-  if (closing->kind() != PopoverKind::toplevel) {
-    QTimer::singleShot(0, closing, [closing] {
-      closing->close();
-      closing->deleteLater();
-    });
-  } else {
-    // Qt 6.4's Wayland client takes frame callbacks on a thread of its own. Hiding a window while
-    // one is under way, or deleting it soon after, races with that thread and aborts the program
-    // (seen about once in two thousand quick open-and-close cycles). So the closing panel stops
-    // drawing, which asks for no more frames, is hidden once the compositor has answered the last
-    // one, and is deleted well after that.
-    closing->setUpdatesEnabled(false);
-    QTimer::singleShot(kWaylandFrameSettleMs, closing, [closing] {
-      closing->close();
-      QTimer::singleShot(kWaylandWindowGraceMs, closing, [closing] { closing->deleteLater(); });
-    });
-  }
+  QTimer::singleShot(0, closing, [closing] { closing->dismiss(); });
   popover.clear();
   stopEventMonitor();
   emit popoverClosed();

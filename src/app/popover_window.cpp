@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -72,6 +73,26 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
 }
 
 PopoverWindow::~PopoverWindow() = default;
+
+void PopoverWindow::dismiss() {
+  if (kind_ != PopoverKind::toplevel) {
+    close();
+    deleteLater();
+    return;
+  }
+  // Qt 6.4's Wayland client takes frame callbacks on a thread of its own. Hiding a window while
+  // one is under way, or deleting it soon after, races with that thread and aborts the program
+  // (seen about once in two thousand quick open-and-close cycles). So the window stops drawing,
+  // which asks for no more frames, hides once the compositor has answered the last one, and is
+  // deleted well after that.
+  constexpr int kFrameSettleMs = 50;
+  constexpr int kDeleteGraceMs = 1000;
+  setUpdatesEnabled(false);
+  QTimer::singleShot(kFrameSettleMs, this, [this] {
+    close();
+    QTimer::singleShot(kDeleteGraceMs, this, &QObject::deleteLater);
+  });
+}
 
 int PopoverWindow::fullestHeight(const CurrencyConverterView& like) {
   static int fullest = 0;

@@ -53,6 +53,9 @@ class PopoverWindow : public QWidget {
   // Sizes the window for at most `maxHeight` and puts it where `placement` says, once.
   void setPlacement(const std::function<QPoint(QSize)>& placement, int maxHeight);
 
+  // Hides the window and deletes it, at the pace the windowing system can follow.
+  void dismiss();
+
   // The panel's height at its fullest, worked out once per run with the fonts in use.
   static int fullestHeight(const CurrencyConverterView& like);
 

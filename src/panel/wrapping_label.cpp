@@ -33,6 +33,23 @@ QString withoutBreakHints(QString text) {
   return text;
 }
 
+// Lays `layout` out in lines `width` pixels wide (as wide as they like when negative), one under
+// the other, and returns the height they take.
+qreal layOutLines(QTextLayout& layout, Qt::Alignment alignment, int width) {
+  QTextOption option(alignment & Qt::AlignHorizontal_Mask);
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  qreal y = 0;
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    if (width >= 0) line.setLineWidth(width);
+    line.setPosition(QPointF(0, y));
+    y += line.height();
+  }
+  layout.endLayout();
+  return y;
+}
+
 }  // namespace
 
 WrappingLabel::WrappingLabel(QWidget* parent) : QLabel(parent) {
@@ -46,21 +63,13 @@ WrappingLabel::Wrapped WrappingLabel::wrap(int width) const {
   Wrapped result;
   const QString shown = withBreakHints(text());
   QTextLayout layout(shown, font());
-  QTextOption option;
-  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  layout.setTextOption(option);
-  layout.beginLayout();
-  qreal y = 0;
-  for (;;) {
-    QTextLine line = layout.createLine();
-    if (!line.isValid()) break;
-    if (width >= 0) line.setLineWidth(width);
-    y += line.height();
+  const qreal height = layOutLines(layout, alignment(), width);
+  for (int i = 0; i < layout.lineCount(); ++i) {
+    const QTextLine line = layout.lineAt(i);
     result.widest = qMax(result.widest, static_cast<int>(std::ceil(line.naturalTextWidth())));
     result.lines.append(withoutBreakHints(shown.mid(line.textStart(), line.textLength())));
   }
-  layout.endLayout();
-  result.height = qMax(static_cast<int>(std::ceil(y)), fontMetrics().height());
+  result.height = qMax(static_cast<int>(std::ceil(height)), fontMetrics().height());
   return result;
 }
 
@@ -89,19 +98,7 @@ QSize WrappingLabel::minimumSizeHint() const {
 void WrappingLabel::paintEvent(QPaintEvent*) {
   const QRect area = contentsRect();
   QTextLayout layout(withBreakHints(text()), font());
-  QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
-  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  layout.setTextOption(option);
-  layout.beginLayout();
-  qreal y = 0;
-  for (;;) {
-    QTextLine line = layout.createLine();
-    if (!line.isValid()) break;
-    line.setLineWidth(area.width());
-    line.setPosition(QPointF(0, y));
-    y += line.height();
-  }
-  layout.endLayout();
+  const qreal y = layOutLines(layout, alignment(), area.width());
 
   qreal top = area.top();
   if (alignment() & Qt::AlignVCenter) top += (area.height() - y) / 2;
