@@ -26,8 +26,9 @@ packages=(
   dbus-daemon libglib2.0-bin python3-gi gir1.2-glib-2.0 coreutils
   # end-to-end tests on a headless Wayland desktop with a status-notifier tray
   sway qt6-wayland waybar grim wtype wl-clipboard
-  # checks of what software centres and menus read
-  appstream desktop-file-utils
+  # checks of what software centres and menus read, and of the .deb (cpack -G DEB runs `file`,
+  # which minimal images such as a fresh Debian 13 lack)
+  appstream desktop-file-utils file
 )
 
 missing=()

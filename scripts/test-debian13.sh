@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Runs the README's test command in a fresh Debian 13 ("trixie") system: debootstraps a minimal
+# trixie from the archive this machine's apt already uses, clones the current commit into it and
+# runs ./scripts/test.sh there with a clean environment. Everything the tests need inside comes
+# from our own install-deps.sh, which is the point: a new trixie machine must pass as this one does.
+#
+#   ./scripts/test-debian13.sh            # a throwaway chroot under /var/tmp, removed afterwards
+#   DEB13_ROOT=/var/tmp/t ./scripts/test-debian13.sh   # kept, and reused if already bootstrapped
+#
+# Needs root (debootstrap, mounts, chroot).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "test-debian13: needs root (debootstrap, mount, chroot)" >&2
+  exit 1
+fi
+
+# The first Debian archive named in apt's sources (deb822 .sources files or one-line .list files),
+# skipping the security archive: trixie comes from the same mirror as this machine's packages.
+archive_url() {
+  local f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    awk 'tolower($1)=="uris:" { for (i = 2; i <= NF; i++) print $i }' "$f"
+  done
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] || continue
+    awk '$1=="deb" { for (i = 2; i <= NF; i++) if ($i ~ /^[a-z]+:\/\//) { print $i; break } }' "$f"
+  done
+}
+url=$(archive_url | grep -v -- '-security' | grep -m1 '/debian/\?$' || true)
+if [ -z "$url" ]; then
+  echo "test-debian13: no Debian archive found in /etc/apt/sources.list{,.d}" >&2
+  exit 1
+fi
+
+keep=1
+root=${DEB13_ROOT:-}
+if [ -z "$root" ]; then
+  root=$(mktemp -d /var/tmp/ovantic-trixie.XXXXXX)
+  keep=0
+fi
+mkdir -p "$root"
+
+mounted=()
+cleanup() {
+  local i
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+    umount -l "${mounted[i]}" 2>/dev/null || true
+  done
+  # Only a chroot with nothing left mounted is removed, and never across into another file system.
+  if [ "$keep" -eq 0 ] && ! grep -q " $root/" /proc/mounts; then
+    rm -rf --one-file-system "$root"
+  fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+start=$(date +%s)
+# debootstrap removes its own /debootstrap once the system is complete.
+if [ ! -x "$root/usr/bin/apt-get" ] || [ -d "$root/debootstrap" ]; then
+  if ! command -v debootstrap >/dev/null 2>&1; then
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq \
+      --no-install-recommends debootstrap
+  fi
+  echo "test-debian13: debootstrap trixie from $url into $root" >&2
+  debootstrap --variant=minbase --include=git,ca-certificates trixie "$root" "$url" >/dev/null
+fi
+echo "127.0.0.1 localhost" >"$root/etc/hosts"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+
+mnt() { # mnt TARGET MOUNT-ARGS...
+  local target="$root$1"
+  shift
+  mkdir -p "$target"
+  mount "$@" "$target"
+  mounted+=("$target")
+}
+mnt /proc -t proc proc
+mnt /sys -t sysfs sysfs
+mnt /dev --bind /dev
+mount --make-rprivate "$root/dev"
+mnt /dev/pts -t devpts devpts
+mnt /dev/shm -t tmpfs tmpfs
+mnt /tmp -t tmpfs tmpfs
+mnt /run -t tmpfs tmpfs
+
+rm -rf "$root/root/ovantic"
+git clone -q --no-hardlinks "$repo" "$root/root/ovantic"
+git -C "$root/root/ovantic" checkout -q --detach "$(git rev-parse HEAD)"
+boot=$(($(date +%s) - start))
+
+chroot "$root" env -i HOME=/root LANG=C.UTF-8 \
+  PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+  bash -c 'cd /root/ovantic && ./scripts/test.sh'
+echo "test-debian13: passed on $(cat "$root/etc/debian_version") (set-up ${boot} s, all $(($(date +%s) - start)) s)" >&2
