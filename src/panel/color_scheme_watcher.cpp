@@ -1,6 +1,7 @@
 #include "panel/color_scheme_watcher.h"
 
 #include <QApplication>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -37,9 +38,16 @@ ColorSchemeWatcher::ColorSchemeWatcher(QDBusConnection bus, QObject* parent)
     QMetaObject::invokeMethod(this, &ColorSchemeWatcher::initialReadDone, Qt::QueuedConnection);
     return;
   }
+  // QtDBus matches the slot's parameters to the signal by type name, and QDBusVariant is known
+  // by name only once registered: in a process that has not yet handled one (the shipped
+  // program, unlike a test) the connection silently failed and no change ever arrived.
+  qRegisterMetaType<QDBusVariant>();
   // Listen first, so that a change made while the first read is under way is not missed.
-  bus_.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
-               SLOT(onSettingChanged(QString, QString, QDBusVariant)));
+  if (!bus_.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"),
+                    this, SLOT(onSettingChanged(QString, QString, QDBusVariant)))) {
+    qWarning("ovantic: cannot follow the desktop's light or dark setting: %s",
+             qPrintable(bus_.lastError().message()));
+  }
   QDBusMessage read =
       QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface, "Read");
   read << appearance << colorSchemeKey;

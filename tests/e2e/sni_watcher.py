@@ -1,12 +1,18 @@
 #!/usr/bin/python3
 """What a desktop offers a tray application over D-Bus, on a private session bus, for the
 end-to-end tests: a status notifier watcher with a host already registered (as a bar or a
-desktop shell is), or a notification service. Each event becomes a line of --log:
+desktop shell is), a notification service, or the desktop portal's appearance settings. Each
+event becomes a line of --log:
 
     item SERVICE          an item registered with the watcher
     notify SUMMARY        a notification was asked for
+    read KEY              the portal was asked a setting
 
-    sni_watcher.py --bus ADDRESS --log FILE (--watcher | --notifications)
+    sni_watcher.py --bus ADDRESS --log FILE (--watcher | --notifications | --portal SCHEME)
+
+The portal starts with color-scheme SCHEME (0 none, 1 dark, 2 light); a call to the test's own
+org.ovantic.test.Appearance.SetColorScheme(u) changes it and sends SettingChanged as the real
+portal does.
 """
 
 import argparse
@@ -15,6 +21,9 @@ from gi.repository import Gio, GLib
 
 WATCHER = "org.kde.StatusNotifierWatcher"
 NOTIFICATIONS = "org.freedesktop.Notifications"
+PORTAL = "org.freedesktop.portal.Desktop"
+SETTINGS = "org.freedesktop.portal.Settings"
+APPEARANCE = "org.freedesktop.appearance"
 
 WATCHER_XML = f"""<node><interface name="{WATCHER}">
   <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
@@ -36,6 +45,19 @@ NOTIFICATIONS_XML = f"""<node><interface name="{NOTIFICATIONS}">
   <method name="GetCapabilities"><arg type="as" direction="out"/></method>
 </interface></node>"""
 
+PORTAL_XML = f"""<node><interface name="{SETTINGS}">
+  <method name="Read">
+    <arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="out"/>
+  </method>
+  <method name="ReadOne">
+    <arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="out"/>
+  </method>
+  <signal name="SettingChanged"><arg type="s"/><arg type="s"/><arg type="v"/></signal>
+  <property name="version" type="u" access="read"/>
+</interface><interface name="org.ovantic.test.Appearance">
+  <method name="SetColorScheme"><arg type="u" direction="in"/></method>
+</interface></node>"""
+
 
 def main():
     parser = argparse.ArgumentParser()
@@ -44,6 +66,7 @@ def main():
     role = parser.add_mutually_exclusive_group(required=True)
     role.add_argument("--watcher", action="store_true")
     role.add_argument("--notifications", action="store_true")
+    role.add_argument("--portal", type=int, metavar="SCHEME")
     args = parser.parse_args()
 
     log = open(args.log, "a", buffering=1)
@@ -51,6 +74,7 @@ def main():
         args.bus, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
         | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
     items = []
+    scheme = [args.portal]
 
     def call(conn, sender, path, interface, method, params, invocation):
         if method == "RegisterStatusNotifierItem":
@@ -64,6 +88,21 @@ def main():
         elif method == "Notify":
             log.write(f"notify {params.unpack()[3]}\n")
             invocation.return_value(GLib.Variant("(u)", (1,)))
+        elif method in ("Read", "ReadOne"):
+            group, key = params.unpack()
+            log.write(f"read {key}\n")
+            if (group, key) != (APPEARANCE, "color-scheme"):
+                invocation.return_dbus_error("org.freedesktop.portal.Error.NotFound", key)
+                return
+            value = GLib.Variant("u", scheme[0])
+            # The older Read wraps the value in one variant more, as xdg-desktop-portal does.
+            invocation.return_value(GLib.Variant("(v)", (
+                GLib.Variant("v", value) if method == "Read" else value,)))
+        elif method == "SetColorScheme":
+            scheme[0] = params.unpack()[0]
+            conn.emit_signal(None, path, SETTINGS, "SettingChanged", GLib.Variant(
+                "(ssv)", (APPEARANCE, "color-scheme", GLib.Variant("u", scheme[0]))))
+            invocation.return_value(None)
         elif method == "GetCapabilities":
             invocation.return_value(GLib.Variant("(as)", (["body"],)))
         else:
@@ -72,14 +111,17 @@ def main():
     def prop(conn, sender, path, interface, name):
         return {"RegisteredStatusNotifierItems": GLib.Variant("as", items),
                 "IsStatusNotifierHostRegistered": GLib.Variant("b", True),
-                "ProtocolVersion": GLib.Variant("i", 0)}.get(name)
+                "ProtocolVersion": GLib.Variant("i", 0),
+                "version": GLib.Variant("u", 2)}.get(name)
 
     if args.watcher:
         name, path, xml = WATCHER, "/StatusNotifierWatcher", WATCHER_XML
+    elif args.portal is not None:
+        name, path, xml = PORTAL, "/org/freedesktop/portal/desktop", PORTAL_XML
     else:
         name, path, xml = NOTIFICATIONS, "/org/freedesktop/Notifications", NOTIFICATIONS_XML
-    info = Gio.DBusNodeInfo.new_for_xml(xml).interfaces[0]
-    bus.register_object(path, info, call, prop, None)
+    for info in Gio.DBusNodeInfo.new_for_xml(xml).interfaces:
+        bus.register_object(path, info, call, prop, None)
     # The object is in place before the name appears, as with a real host, so whoever sees the
     # name can ask it at once.
     bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
