@@ -288,15 +288,15 @@ class NoTrayYet(unittest.TestCase):
             app.wait_open()
 
 
-class StatusNotifierHost(unittest.TestCase):
-    """X11 where the tray is a status notifier host on the session bus, and no XEmbed tray."""
+class SessionBusCase(unittest.TestCase):
+    """A desktop whose services (set self.desktop and self.log) are on a private session bus."""
 
     WATCHER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sni_watcher.py")
 
-    def serve(self, role):
+    def serve(self, role, *args):
         # The harness's own Python may lack GObject introspection; Debian's has it.
         return self.desktop.spawn(["/usr/bin/python3", self.WATCHER, "--bus", self.desktop.bus,
-                                   "--log", self.log, f"--{role}"],
+                                   "--log", self.log, f"--{role}", *args],
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def events(self, kind):
@@ -312,6 +312,11 @@ class StatusNotifierHost(unittest.TestCase):
         return "true" in self.gdbus("--dest", "org.freedesktop.DBus", "--object-path",
                                     "/org/freedesktop/DBus", "--method",
                                     "org.freedesktop.DBus.NameHasOwner", name)
+
+
+
+class StatusNotifierHost(SessionBusCase):
+    """X11 where the tray is a status notifier host on the session bus, and no XEmbed tray."""
 
     def item(self, service, *call):
         return self.gdbus("--dest", service, "--object-path", "/StatusNotifierItem", *call)
@@ -351,6 +356,51 @@ class StatusNotifierHost(unittest.TestCase):
             self.serve("watcher")
             wait_for("the item to register again", lambda: len(self.events("item")) == 2)
             self.assertEqual(len(self.events("notify")), 1)
+
+
+class DesktopColorScheme(SessionBusCase):
+    """The desktop portal's light or dark setting, as an XEmbed desktop with a portal offers it:
+    read at launch, then followed while the panel is open and between openings."""
+
+    DARK, LIGHT = 1, 2
+
+    def set_scheme(self, scheme):
+        self.gdbus("--dest", "org.freedesktop.portal.Desktop", "--object-path",
+                   "/org/freedesktop/portal/desktop", "--method",
+                   "org.ovantic.test.Appearance.SetColorScheme", str(scheme))
+
+    def look(self):
+        """"dark" or "light" from the open panel's background on screen, below its last line."""
+        x, y, w, h = self.app.wait_open()
+        pixel = self.desktop.pixels(x + 10, y + h - 30, 1, 1)[0][0]
+        return "dark" if max(pixel) < 100 else "light" if min(pixel) > 180 else str(pixel)
+
+    def wait_look(self, expected):
+        wait_for(f"a {expected} panel", lambda: self.look() == expected, timeout=5)
+
+    def test_a_switch_shows_in_the_open_panel_and_in_the_next_one(self):
+        with Desktop(session_bus=True) as desktop:
+            self.desktop = desktop
+            self.log = os.path.join(desktop.workdir, "bus-events.log")
+            open(self.log, "w").close()
+            self.serve("portal", str(self.DARK))
+            wait_for("the portal", lambda: self.has_owner("org.freedesktop.portal.Desktop"))
+            self.app = TrayApp(desktop, CONFIG.app)
+            self.addCleanup(self.app.close)
+            self.app.wait_for_icon()
+            wait_for("the first read", lambda: self.events("read"))
+
+            self.app.click_icon()
+            self.wait_look("dark")
+            for scheme, look in ((self.LIGHT, "light"), (self.DARK, "dark")):
+                self.set_scheme(scheme)
+                self.wait_look(look)
+            for scheme, look in ((self.LIGHT, "light"), (self.DARK, "dark")):
+                self.app.click_icon()
+                self.app.wait_closed()
+                self.set_scheme(scheme)
+                self.app.click_icon()
+                self.wait_look(look)
 
 
 def main():
