@@ -1,7 +1,6 @@
 #include "panel/color_scheme_watcher.h"
 
 #include <QApplication>
-#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -45,8 +44,7 @@ ColorSchemeWatcher::ColorSchemeWatcher(QDBusConnection bus, QObject* parent)
   // Listen first, so that a change made while the first read is under way is not missed.
   if (!bus_.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"),
                     this, SLOT(onSettingChanged(QString, QString, QDBusVariant)))) {
-    qWarning("ovantic: cannot follow the desktop's light or dark setting: %s",
-             qPrintable(bus_.lastError().message()));
+    qWarning("ovantic: cannot follow changes of the desktop's light or dark setting");
   }
   QDBusMessage read =
       QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface, "Read");
