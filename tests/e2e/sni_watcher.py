@@ -1,12 +1,11 @@
 #!/usr/bin/python3
 """What a desktop offers a tray application over D-Bus, on a private session bus, for the
 end-to-end tests: a status notifier watcher with a host already registered (as a bar or a
-desktop shell is), a notification service, or the desktop portal's appearance settings. Each
+desktop shell is), a notification service, or the desktop portal's appearance setting. Each
 event becomes a line of --log:
 
     item SERVICE          an item registered with the watcher
     notify SUMMARY        a notification was asked for
-    read KEY              the portal was asked a setting
 
     sni_watcher.py --bus ADDRESS --log FILE (--watcher | --notifications | --portal SCHEME)
 
@@ -49,11 +48,7 @@ PORTAL_XML = f"""<node><interface name="{SETTINGS}">
   <method name="Read">
     <arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="out"/>
   </method>
-  <method name="ReadOne">
-    <arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="out"/>
-  </method>
   <signal name="SettingChanged"><arg type="s"/><arg type="s"/><arg type="v"/></signal>
-  <property name="version" type="u" access="read"/>
 </interface><interface name="org.ovantic.test.Appearance">
   <method name="SetColorScheme"><arg type="u" direction="in"/></method>
 </interface></node>"""
@@ -88,16 +83,13 @@ def main():
         elif method == "Notify":
             log.write(f"notify {params.unpack()[3]}\n")
             invocation.return_value(GLib.Variant("(u)", (1,)))
-        elif method in ("Read", "ReadOne"):
-            group, key = params.unpack()
-            log.write(f"read {key}\n")
-            if (group, key) != (APPEARANCE, "color-scheme"):
-                invocation.return_dbus_error("org.freedesktop.portal.Error.NotFound", key)
+        elif method == "Read":
+            if tuple(params.unpack()) != (APPEARANCE, "color-scheme"):
+                invocation.return_dbus_error("org.freedesktop.portal.Error.NotFound", "no such key")
                 return
-            value = GLib.Variant("u", scheme[0])
-            # The older Read wraps the value in one variant more, as xdg-desktop-portal does.
+            # The value wrapped in one variant more, as xdg-desktop-portal's Read answers.
             invocation.return_value(GLib.Variant("(v)", (
-                GLib.Variant("v", value) if method == "Read" else value,)))
+                GLib.Variant("v", GLib.Variant("u", scheme[0])),)))
         elif method == "SetColorScheme":
             scheme[0] = params.unpack()[0]
             conn.emit_signal(None, path, SETTINGS, "SettingChanged", GLib.Variant(
@@ -111,8 +103,7 @@ def main():
     def prop(conn, sender, path, interface, name):
         return {"RegisteredStatusNotifierItems": GLib.Variant("as", items),
                 "IsStatusNotifierHostRegistered": GLib.Variant("b", True),
-                "ProtocolVersion": GLib.Variant("i", 0),
-                "version": GLib.Variant("u", 2)}.get(name)
+                "ProtocolVersion": GLib.Variant("i", 0)}.get(name)
 
     if args.watcher:
         name, path, xml = WATCHER, "/StatusNotifierWatcher", WATCHER_XML

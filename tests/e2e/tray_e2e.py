@@ -388,8 +388,6 @@ class DesktopColorScheme(SessionBusCase):
             self.app = TrayApp(desktop, CONFIG.app)
             self.addCleanup(self.app.close)
             self.app.wait_for_icon()
-            wait_for("the first read", lambda: self.events("read"))
-
             self.app.click_icon()
             self.wait_look("dark")
             for scheme, look in ((self.LIGHT, "light"), (self.DARK, "dark")):
