@@ -314,7 +314,6 @@ class SessionBusCase(unittest.TestCase):
                                     "org.freedesktop.DBus.NameHasOwner", name)
 
 
-
 class StatusNotifierHost(SessionBusCase):
     """X11 where the tray is a status notifier host on the session bus, and no XEmbed tray."""
 
@@ -370,7 +369,7 @@ class DesktopColorScheme(SessionBusCase):
                    "org.ovantic.test.Appearance.SetColorScheme", str(scheme))
 
     def look(self):
-        """"dark" or "light" from the open panel's background on screen, below its last line."""
+        """The open panel's background on screen, below its last line: dark, light or neither."""
         x, y, w, h = self.app.wait_open()
         pixel = self.desktop.pixels(x + 10, y + h - 30, 1, 1)[0][0]
         return "dark" if max(pixel) < 100 else "light" if min(pixel) > 180 else str(pixel)
