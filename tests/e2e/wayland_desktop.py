@@ -18,7 +18,7 @@ import struct
 import subprocess
 import tempfile
 
-from desktop import SCREEN_H, SCREEN_W, spawn, stop, wait_for
+from desktop import SCREEN_H, SCREEN_W, Timeout, spawn, stop, wait_for
 from wayland_pointer import BTN_LEFT, BTN_RIGHT, VirtualPointer
 
 BAR_HEIGHT = 30
@@ -121,7 +121,13 @@ class WaylandDesktop:
             ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
              "sway", "--config", config], env=sway_env, stdout=self.sway_log,
             stderr=subprocess.STDOUT))
-        self.wayland_socket = wait_for("sway's Wayland socket", lambda: self._one_of("wayland-*"))
+        try:
+            self.wayland_socket = wait_for("sway's Wayland socket",
+                                           lambda: self._one_of("wayland-*"))
+        except Timeout as timeout:
+            self.sway_log.flush()
+            with open(self.sway_log.name) as log:
+                raise Timeout(f"{timeout}; sway said:\n{log.read()[-2000:]}") from None
         ipc_path = wait_for("sway's IPC socket", lambda: self._one_of("sway-ipc.*.sock"))
         self.ipc = wait_for("sway's IPC to answer", lambda: self._connect_ipc(ipc_path))
 
