@@ -42,6 +42,8 @@ if [ -z "$root" ]; then
   root=$(mktemp -d /var/tmp/ovantic-trixie.XXXXXX)
   keep=0
 fi
+# It becomes /: mktemp's 0700 would shut out every user but root (the tests run sway as nobody).
+chmod 0755 "$root"
 mkdir -p "$root"
 root=$(realpath "$root")
 
