@@ -104,6 +104,12 @@ void ConverterPanel::Private::build() {
     model->fetchRates();
     sync();
   });
+  const auto offer = [weak = std::weak_ptr<CurrencyConverterView>(model)] {
+    const auto converter = weak.lock();
+    return converter ? converter->offeredCurrencies() : CurrencyConverterView::currencies();
+  };
+  amountRow->picker()->setOffer(offer);
+  resultRow->picker()->setOffer(offer);
   QObject::connect(amountRow->picker(), &CurrencyPicker::currencySelected, q,
                    [this](const QString& code) {
                      model->selectFromCurrency(code.toStdString());
@@ -148,7 +154,6 @@ void ConverterPanel::Private::build() {
   focusRing->track(resultRow->picker(), 10, 2);
   focusRing->track(resultRow->resultArea(), 7, 5);
   focusRing->track(footer->creditLink(), 4, 2);
-
 }
 
 void ConverterPanel::Private::applyStyle() {
