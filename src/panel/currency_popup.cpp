@@ -4,6 +4,7 @@
 #include <QBoxLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPainter>
@@ -171,6 +172,7 @@ CurrencyPopup::CurrencyPopup(QWidget* parent)
     : QFrame(parent, Qt::Popup),
       search_(new QLineEdit(this)),
       list_(new QListView(this)),
+      nothingFound_(new QLabel(QStringLiteral("No currency matches"), list_)),
       model_(new CurrencyListModel(this)) {
   setObjectName(QStringLiteral("currencyPopup"));
   setAccessibleName(QStringLiteral("Currencies"));
@@ -194,6 +196,11 @@ CurrencyPopup::CurrencyPopup(QWidget* parent)
   list_->setFrameShape(QFrame::NoFrame);
   list_->setFocusPolicy(Qt::NoFocus);  // the keys go to the search field, which moves the list
   list_->setFixedHeight(kVisibleRows * kRowHeight + 2);
+
+  nothingFound_->setObjectName(QStringLiteral("nothingFound"));
+  nothingFound_->setAlignment(Qt::AlignCenter);
+  nothingFound_->setGeometry(0, 0, kWidth - 2 * kMargin, kRowHeight * 2);
+  nothingFound_->hide();
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
@@ -254,13 +261,17 @@ void CurrencyPopup::applyStyle(const QPalette& palette) {
   auto* delegate = static_cast<CurrencyRowDelegate*>(list_->itemDelegate());
   delegate->secondary = style::secondaryText(palette);
   delegate->mark = style::blue(palette);
+  nothingFound_->setFont(style::systemFont(12));
+  style::setTextColor(nothingFound_, style::secondaryText(palette));
   list_->viewport()->update();
 }
 
 void CurrencyPopup::applySearch(const QString& text) {
   model_->setCodes(CurrencyConverterView::findCurrencies(offered_, text.trimmed().toStdString()),
                    current_);
-  if (model_->rowCount({}) > 0) list_->setCurrentIndex(model_->index(0));
+  const bool found = model_->rowCount({}) > 0;
+  if (found) list_->setCurrentIndex(model_->index(0));
+  nothingFound_->setVisible(!found);
 }
 
 void CurrencyPopup::moveHighlight(int by) {

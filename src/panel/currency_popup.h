@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class QLabel;
 class QLineEdit;
 class QListView;
 
@@ -55,6 +56,7 @@ class CurrencyPopup : public QFrame {
   QString current_;
   QLineEdit* search_;
   QListView* list_;
+  QLabel* nothingFound_;
   CurrencyListModel* model_;
 };
 

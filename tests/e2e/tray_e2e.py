@@ -227,7 +227,8 @@ class TrayShell(TrayCase):
         panel = self.open_panel()
         self.wait_requests(1)
         self.desktop.click(panel[0] + FROM_PICKER_OFFSET[0], panel[1] + FROM_PICKER_OFFSET[1])
-        time.sleep(0.3)
+        # The list takes the keyboard once it is mapped; nothing outside shows when that is.
+        time.sleep(1.0)
         self.desktop.type("swedish")
         self.desktop.keys("Return")
         # 83.12 rupees per dollar over 10.45 kronor per dollar.

@@ -286,6 +286,7 @@ class PanelWiringTest : public QObject {
     QCOMPARE(qs(h.model->fromCurrency), from);
     QCOMPARE(picker->currency(), from);
     QCOMPARE(picker->popup()->isVisible(), open);
+    if (open) QVERIFY(picker->popup()->findChild<QWidget*>("nothingFound")->isVisible());
     QCOMPARE(closing.count(), 0);  // Escape takes the list away, not the panel
   }
 
