@@ -136,8 +136,8 @@ std::optional<std::string> CurrencyConverterView::currencyNamedBy(std::string_vi
   if (upperSymbol(getCurrencySymbol(fromCurrency)) == upper) return fromCurrency;
   // Signs several currencies write stand for the best known of them.
   static const std::map<std::string, std::string, std::less<>> kCommonSigns{
-      {"$", "USD"},  {"US$", "USD"}, {"₹", "INR"}, {"₨", "INR"},
-      {"RS", "INR"}, {"€", "EUR"},   {"£", "GBP"}, {"¥", "JPY"}};
+      {"$", "USD"},  {"US$", "USD"},    {"\u20B9", "INR"}, {"\u20A8", "INR"},
+      {"RS", "INR"}, {"\u20AC", "EUR"}, {"\u00A3", "GBP"}, {"\u00A5", "JPY"}};
   if (const auto found = kCommonSigns.find(upper); found != kCommonSigns.end()) {
     return found->second;
   }
