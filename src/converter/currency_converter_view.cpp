@@ -23,7 +23,9 @@ std::shared_ptr<CurrencyConverterView> CurrencyConverterView::create(ConverterSe
 CurrencyConverterView::CurrencyConverterView(ConverterServices services)
     : services_(std::move(services)),
       localeId_(resolveLocaleId(services_.locale)),
-      formats_(NumberFormats::forLocale(localeId_)) {}
+      formats_(NumberFormats::forLocale(localeId_)) {
+  useKeptRates();
+}
 
 CurrencyConverterView::~CurrencyConverterView() = default;
 
@@ -69,7 +71,7 @@ void CurrencyConverterView::convert() {
   const std::optional<double> toRate = getRate(toCurrency);
   const std::optional<std::string> line = rateLine();
   if (!fromRate || !toRate || !line) {
-    rateText = "Loading rates...";
+    rateText = missingRateText();
     return;
   }
 

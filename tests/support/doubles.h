@@ -2,11 +2,12 @@
 
 // The stand-ins every test and benchmark drives the engine through: a main queue with a clock
 // moved by hand, an HTTP client that holds each request until answered, and a clipboard that
-// records. One of each, so a change to a seam is made once.
+// records, and a rate store in memory. One of each, so a change to a seam is made once.
 
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "platform/clipboard.h"
 #include "platform/http_client.h"
 #include "platform/main_queue.h"
+#include "platform/rate_store.h"
 
 namespace ovantic::fakes {
 
@@ -105,6 +107,19 @@ class ManualHttpClient : public HttpClient {
   };
   std::vector<Request> requests;
   int completions = 0;
+};
+
+// Keeps the saved bytes in memory, so no engine test touches the disk.
+class MemoryRateStore : public RateStore {
+ public:
+  std::optional<std::string> load() override { return bytes; }
+  bool save(std::string_view saved) override {
+    bytes = std::string(saved);
+    ++saves;
+    return true;
+  }
+  std::optional<std::string> bytes;
+  int saves = 0;
 };
 
 class RecordingClipboard : public Clipboard {
