@@ -64,7 +64,7 @@ class ConverterPanel::Private {
   UnitConversionView* conversion = nullptr;
   FooterView* footer = nullptr;
   FocusRing* focusRing = nullptr;
-  QTimer ageing;
+  QTimer* ageing = nullptr;
 
   bool shownOnce = false;
   bool styling = false;
@@ -218,11 +218,11 @@ void ConverterPanel::Private::redraw() {
 void ConverterPanel::Private::scheduleAgeing() {
   const std::optional<std::chrono::milliseconds> next = model->ratesAgeChangesIn();
   if (!q->isVisible() || !next) {
-    ageing.stop();
+    ageing->stop();
     return;
   }
   // Just past the minute, so the new text is there when the timer fires.
-  ageing.start(*next + std::chrono::milliseconds(20));
+  ageing->start(*next + std::chrono::milliseconds(20));
 }
 
 ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWidget* parent)
@@ -231,8 +231,10 @@ ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWi
   setObjectName(QStringLiteral("converterPanel"));
   setAccessibleName(QStringLiteral("Ovantic currency converter"));
   d_->build();
-  d_->ageing.setSingleShot(true);
-  connect(&d_->ageing, &QTimer::timeout, this, [this] {
+  d_->ageing = new QTimer(this);
+  d_->ageing->setObjectName(QStringLiteral("footerAgeing"));
+  d_->ageing->setSingleShot(true);
+  connect(d_->ageing, &QTimer::timeout, this, [this] {
     d_->model->refreshRatesAge();
     d_->redraw();
   });
@@ -269,7 +271,7 @@ void ConverterPanel::showEvent(QShowEvent* event) {
 
 void ConverterPanel::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
-  d_->ageing.stop();
+  d_->ageing->stop();
 }
 
 void ConverterPanel::resizeEvent(QResizeEvent* event) {
