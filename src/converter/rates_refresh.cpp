@@ -40,8 +40,8 @@ void CurrencyConverterView::fetchFrom(std::size_t index, std::string firstFailur
     if (firstFailure.empty()) firstFailure = failedAtOnce->failure;
   }
   // Every service failed, or there was nothing to ask them with.
-  applyRates(RateFeedResult{std::nullopt,
-                            firstFailure.empty() ? "Failed to load rates" : firstFailure, {}, {}});
+  applyRates(RateFeedResult{
+      std::nullopt, firstFailure.empty() ? "Failed to load rates" : firstFailure, {}, {}});
 }
 
 void CurrencyConverterView::applyRates(const RateFeedResult& result) {

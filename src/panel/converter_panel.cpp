@@ -153,7 +153,6 @@ void ConverterPanel::Private::build() {
   focusRing->track(resultRow->picker(), 10, 2);
   focusRing->track(resultRow->resultArea(), 7, 5);
   focusRing->track(footer->creditLink(), 4, 2);
-
 }
 
 void ConverterPanel::Private::applyStyle() {

@@ -109,7 +109,7 @@ std::string ratesAgeText(const std::string& localeId, std::string_view date,
 std::chrono::milliseconds untilRatesAgeChanges(std::chrono::system_clock::time_point fetchedAt,
                                                std::chrono::system_clock::time_point now) {
   const std::chrono::seconds age = ageOf(fetchedAt, now);
-  const std::chrono::seconds step = age >= days(1) ? std::chrono::seconds(days(1))
+  const std::chrono::seconds step = age >= days(1)    ? std::chrono::seconds(days(1))
                                     : age >= hours(1) ? std::chrono::seconds(hours(1))
                                                       : std::chrono::seconds(minutes(1));
   const auto sinceFetch = std::chrono::duration_cast<std::chrono::milliseconds>(

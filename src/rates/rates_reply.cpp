@@ -55,8 +55,7 @@ const std::set<std::string, std::less<>>& commonCurrencies() {
   static const std::set<std::string, std::less<>> codes = [] {
     std::set<std::string, std::less<>> out;
     UErrorCode status = U_ZERO_ERROR;
-    UEnumeration* all =
-        ucurr_openISOCurrencies(UCURR_COMMON | UCURR_NON_DEPRECATED, &status);
+    UEnumeration* all = ucurr_openISOCurrencies(UCURR_COMMON | UCURR_NON_DEPRECATED, &status);
     if (U_FAILURE(status)) return out;
     int32_t length = 0;
     while (const char* code = uenum_next(all, &length, &status)) {
@@ -120,8 +119,8 @@ RatesReply parseCurrencyApiReply(std::string_view body) {
     for (const auto& [name, rate] : rates->items()) {
       // Only lower-case names are this service's codes; "EUR" beside "eur" would be a second
       // opinion on the same currency.
-      if (name.size() != 3 || !std::all_of(name.begin(), name.end(),
-                                           [](char c) { return c >= 'a' && c <= 'z'; })) {
+      if (name.size() != 3 ||
+          !std::all_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; })) {
         continue;
       }
       const std::string code = upperAscii(name);

@@ -292,7 +292,8 @@ TEST_F(RateFeedTest, MirrorOfTheSecondServiceIsAskedLast) {
   services.fallbackRatesUrls = ConverterServices{}.fallbackRatesUrls;
   auto view = CurrencyConverterView::create(services);
   fetch(*view, {kDown, body("<html>503</html>"), body(realFallbackReply())});
-  EXPECT_EQ(http->urls().back(), "https://latest.currency-api.pages.dev/v1/currencies/usd.min.json");
+  EXPECT_EQ(http->urls().back(),
+            "https://latest.currency-api.pages.dev/v1/currencies/usd.min.json");
   EXPECT_EQ(view->rateText, "USD 1 = INR 96.0853");
 }
 

@@ -74,8 +74,7 @@ TEST(RatesAge, FooterTextsInTheUsersLocale) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.locale) + " " + row.text);
-    EXPECT_EQ(ratesAgeText(row.locale, kKept.date, fetched, fetched + row.age, row.kept),
-              row.text);
+    EXPECT_EQ(ratesAgeText(row.locale, kKept.date, fetched, fetched + row.age, row.kept), row.text);
   }
   EXPECT_EQ(ratesAgeText("en_GB", "", fetched, fetched, false), "Rates fetched just now");
   EXPECT_EQ(ratesAgeText("en_GB", "2024-02-30", fetched, fetched + 2min, true),

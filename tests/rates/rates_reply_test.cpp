@@ -189,10 +189,11 @@ TEST(CurrencyApiReply, ShapesAndUnusableRates) {
       {"ZeroCurrencyRate", R"({"usd":{"eur":0,"inr":96}})", Outcome::wrongShape, {}},
       {"QuotedCurrencyRate", R"({"usd":{"eur":"0.9","inr":96}})", Outcome::wrongShape, {}},
       // What is dropped anyway cannot spoil the reply.
-      {"BadCryptoRateIgnored", R"({"usd":{"btc":0,"doge":"x","inr":96}})", Outcome::rates,
+      {"BadCryptoRateIgnored",
+       R"({"usd":{"btc":0,"doge":"x","inr":96}})",
+       Outcome::rates,
        {{"INR", 96.0}}},
-      {"UpperCaseNamesIgnored", R"({"usd":{"EUR":5,"eur":0.9}})", Outcome::rates,
-       {{"EUR", 0.9}}},
+      {"UpperCaseNamesIgnored", R"({"usd":{"EUR":5,"eur":0.9}})", Outcome::rates, {{"EUR", 0.9}}},
   };
   for (const ReplyCase& c : cases) {
     SCOPED_TRACE(c.name);
