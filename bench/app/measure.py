@@ -80,7 +80,7 @@ class XImage(ctypes.Structure):
 
 # Where the result row's flag is drawn, from the panel's top-left corner: right of the target
 # picker, left of the figure. A placeholder ("---") has no colour there.
-RESULT_FLAG_AREA = (150, 225, 130, 30)
+RESULT_FLAG_AREA = (150, 195, 130, 30)
 
 
 class PanelWatch:
