@@ -105,6 +105,7 @@ char32_t plainForm(char32_t c) {
       return U'.';
     case U'\u066C':  // Arabic thousands separator
     case U'\u2E41':  // Adlam's reversed comma
+    case U'\u060C':  // Arabic comma, N'Ko's group separator from ICU 76 on
       return U',';
     case U'\u2212':  // minus sign
       return U'-';
