@@ -11,6 +11,7 @@
 #include "app/outside_click_monitor.h"
 #include "app/popover_window.h"
 #include "app/popup_placement.h"
+#include "app/status_notifier_item.h"
 #include "app/tray_icon.h"
 #include "app/tray_watch.h"
 #include "app/x11_click_observer.h"
@@ -63,9 +64,22 @@ AppDelegate::AppDelegate(ConverterServices services, QObject* parent)
     setupMenuBarIcon();
   });
   connect(trayWatch_, &TrayWatch::hostAppeared, this, [this] {
-    if (!statusItem) setupMenuBarIcon();
+    // A host that comes after an XEmbed tray (the shell's own, or a bridge such as Plasma's
+    // xembedsniproxy) takes the icon over: clicks and the icon's pictures then come and go
+    // directly.
+    if (!statusItem || !statusItem->isStatusNotifierItem()) setupMenuBarIcon();
   });
-  connect(trayWatch_, &TrayWatch::xembedTrayAppeared, this, &AppDelegate::setupMenuBarIcon);
+  connect(trayWatch_, &TrayWatch::xembedTrayAppeared, this, [this] {
+    // GNOME Shell holds the X11 tray selection besides hosting status notifier items: the item
+    // already on the bus is the one icon.
+    if (!statusItem || !statusItem->isStatusNotifierItem() || !trayWatch_->sniHostPresent())
+      setupMenuBarIcon();
+  });
+  connect(trayWatch_, &TrayWatch::hostVanished, this, [this] {
+    // Our item registers again with the next watcher; meanwhile an XEmbed tray can show the icon.
+    if (statusItem && statusItem->isStatusNotifierItem() && trayWatch_->xembedTrayPresent())
+      setupMenuBarIcon();
+  });
 }
 
 // No clean-up worth doing at exit beyond what the members do themselves; a panel still open goes
@@ -109,12 +123,24 @@ void AppDelegate::waitForTray() {
 }
 
 void AppDelegate::setupMenuBarIcon() {
-  statusItem = std::make_unique<QSystemTrayIcon>();
+  const bool toHost = trayWatch_->sniHostPresent();
+  // One item on the bus for the whole run: it follows restarted watchers by itself, and a second
+  // one would show as a second icon.
+  if (toHost && statusItem && statusItem->isStatusNotifierItem()) return;
   QIcon icon = makeTrayIcon(iconPath, trayInk());
-  statusItem->setIcon(icon.isNull() ? plainDiscIcon(trayInk()) : icon);
-  statusItem->setToolTip(QStringLiteral("Ovantic"));
-  connect(statusItem.get(), &QSystemTrayIcon::activated, this, &AppDelegate::onActivated);
-  statusItem->show();
+  if (icon.isNull()) icon = plainDiscIcon(trayInk());
+  const QString tip = QStringLiteral("Ovantic");
+  statusItem.reset();
+  if (toHost) {
+    statusItem = std::make_unique<StatusNotifierItem>(
+        icon, sniIconName(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), symbolicIconInstalled()),
+        tip);
+  } else {
+    statusItem = makeQtTrayItem(icon, tip);
+  }
+  connect(statusItem.get(), &TrayItem::activated, this, &AppDelegate::onActivated);
+  connect(statusItem.get(), &TrayItem::contextMenuRequested, this,
+          &AppDelegate::contextMenuRequested);
 }
 
 void AppDelegate::onActivated(QSystemTrayIcon::ActivationReason reason) {

@@ -3,11 +3,11 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <memory>
 
 #include "app/closing_click_filter.h"
+#include "app/tray_item.h"
 #include "converter/currency_converter_view.h"
 
 namespace ovantic {
@@ -30,9 +30,10 @@ class AppDelegate : public QObject {
   AppDelegate(const AppDelegate&) = delete;
   AppDelegate& operator=(const AppDelegate&) = delete;
 
-  // Set once a tray exists; made anew whenever a tray appears or restarts, since the icon Qt
-  // showed went with the tray that held it.
-  std::unique_ptr<QSystemTrayIcon> statusItem;
+  // Set once a tray exists. Where a status notifier host runs it is our item on the session bus,
+  // one for the whole run however often hosts come and go; otherwise Qt's icon, made anew
+  // whenever an XEmbed tray appears or restarts, since the icon went with the tray that held it.
+  std::unique_ptr<TrayItem> statusItem;
   // The open panel's window; null exactly when the panel counts as closed. The window deletes
   // itself after its deferred close.
   QPointer<PopoverWindow> popover;
@@ -61,6 +62,8 @@ class AppDelegate : public QObject {
   // The panel was put on screen, or its close was scheduled.
   void popoverShown();
   void popoverClosed();
+  // The user asked for the icon's menu (a right click, or a host's ContextMenu) at `globalPos`.
+  void contextMenuRequested(QPoint globalPos);
 
  private:
   void onActivated(QSystemTrayIcon::ActivationReason reason);

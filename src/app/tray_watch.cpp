@@ -76,9 +76,12 @@ void TrayWatch::start() {
   if (onBus_) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     // A watcher that starts already knowing a host (a restarted bar) announces no host of its own.
-    auto* services = new QDBusServiceWatcher(kWatcherService, bus,
-                                             QDBusServiceWatcher::WatchForRegistration, this);
+    auto* services = new QDBusServiceWatcher(
+        kWatcherService, bus,
+        QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
+        this);
     connect(services, &QDBusServiceWatcher::serviceRegistered, this, &TrayWatch::onHostRegistered);
+    connect(services, &QDBusServiceWatcher::serviceUnregistered, this, &TrayWatch::hostVanished);
     bus.connect(QString(), kWatcherPath, kWatcherService,
                 QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(onHostRegistered()));
   }

@@ -22,6 +22,9 @@ class TrayWatch : public QObject {
   bool trayPresent();
   // Whether a tray could still appear later: some way of hearing of one is open.
   bool canHearOfATray() const;
+  // Each kind of tray on its own.
+  bool sniHostPresent() const;
+  bool xembedTrayPresent() { return onX11_ && xembedOwner() != 0; }
   // Begins watching; the signals fire from then on.
   void start();
 
@@ -35,12 +38,13 @@ class TrayWatch : public QObject {
   // An XEmbed tray took the tray selection: a first one, or a restarted one, which knows nothing
   // of the icons docked in the one before.
   void xembedTrayAppeared();
+  // The status notifier watcher left the bus (its desktop shell ended or is restarting).
+  void hostVanished();
 
  private slots:
   void onHostRegistered();
 
  private:
-  bool sniHostPresent() const;
   std::uint32_t xembedOwner();
 
   bool onX11_ = false;

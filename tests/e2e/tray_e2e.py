@@ -18,7 +18,8 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from desktop import SCREEN_H, SCREEN_W, Desktop, Timeout, stop, wait_for  # noqa: E402
+from desktop import (SCREEN_H, SCREEN_W, Desktop, ShellDesktop, Timeout, stop,  # noqa: E402
+                     wait_for)
 from tray_app import RatesServer, TrayApp  # noqa: E402
 
 CONFIG = argparse.Namespace()
@@ -352,12 +353,157 @@ class StatusNotifierHost(unittest.TestCase):
             self.assertEqual(len(self.events("notify")), 1)
 
 
+class RealShell(unittest.TestCase):
+    """A desktop people use, run for real: its tray shows the icon whether Ovantic starts before
+    or after it, once, readable on its panel, and single clicks open and close the panel every
+    time."""
+
+    shell = None
+    # The icon's ink as drawn from its pictures, and the screen rows of the shell's panel.
+    INK = (0x96, 0x69, 0x09)
+    BAND = {"gnome": (0, 32), "plasma": (1080 - 48, 1080), "xfce": (0, 40),
+            "lxqt": (1080 - 48, 1080)}
+
+    @classmethod
+    def setUpClass(cls):
+        if cls.shell is None:
+            raise unittest.SkipTest("a base class")
+        cls.desktop = ShellDesktop(cls.shell)
+        cls.addClassCleanup(cls.desktop.close)
+        cls.server = RatesServer(CONFIG.server, CONFIG.tls_dir, CONFIG.port,
+                                 os.path.join(cls.desktop.workdir, "requests.log"))
+        cls.addClassCleanup(cls.server.close)
+
+    def find_icon(self, app):
+        """Waits for the icon on the panel, once; returns its box."""
+        def shown():
+            app._check_alive()
+            return self.desktop.find_ink(self.INK, self.BAND[self.shell])
+        box = wait_for("the icon on the panel", shown, timeout=30, interval=0.3)
+        # One icon, whichever way it got there: one item on the bus, or one XEmbed window.
+        items = self.desktop.items_of(app.pid)
+        docked = [w for w in self.desktop.visible_windows("ovantic")
+                  if self.desktop.geometry(w) and self.desktop.geometry(w)[2] < 64]
+        self.assertEqual(len(items) + len(docked), 1, f"items {items}, windows {docked}")
+        self.assertLess(box[2], 2 * box[3], f"two icons side by side? {box}")
+        app.icon_geometry = box
+        return box
+
+    def panel_colour(self, box):
+        """The panel's own colour: the commonest one in the band beside the icon."""
+        x, y, w, h = box
+        top, bottom = self.BAND[self.shell]
+        rows = self.desktop.pixels(max(0, x - 60), top, 50, bottom - top)
+        counts = {}
+        for row in rows:
+            for pixel in row:
+                counts[pixel] = counts.get(pixel, 0) + 1
+        return max(counts, key=counts.get)
+
+    def shot(self, name):
+        if CONFIG.shots:
+            os.makedirs(CONFIG.shots, exist_ok=True)
+            self.desktop.screenshot(os.path.join(CONFIG.shots, f"{self.shell}-{name}.png"))
+
+    def click_elsewhere_reaches_its_window(self, app):
+        log = os.path.join(self.desktop.workdir, "xev.log")
+        with open(log, "w") as out:
+            self.desktop.spawn(["stdbuf", "-oL", "xev", "-geometry", "300x200+600+500", "-event",
+                                "button"], stdout=out, stderr=subprocess.DEVNULL)
+        window = wait_for("the other program's window", lambda: self.desktop.run(
+            "xdotool", "search", "--onlyvisible", "--name", "Event Tester",
+            check=False).stdout.split())[0]
+        x, y, w, h = wait_for("its place", lambda: self.desktop.geometry(window))
+        app.click_icon()
+        app.wait_open()
+        self.desktop.click(x + w // 2, y + h // 2)
+        app.wait_closed()
+
+        def presses():
+            with open(log) as text:
+                return text.read().count("ButtonPress event")
+        wait_for("the press to reach the other program", lambda: presses() >= 1)
+        self.desktop.run("xdotool", "windowkill", window, check=False)
+
+    def test_icon_single_clicks_escape_and_a_second_launch(self):
+        # Started before the shell: the icon comes with its tray.
+        before = TrayApp(self.desktop, CONFIG.app)
+        self.addCleanup(before.close)
+        self.desktop.start_shell()
+        box = self.find_icon(before)
+        panel = self.panel_colour(box)
+        rows = self.desktop.pixels(*box)
+        ink = max((p for row in rows for p in row), key=lambda p: contrast(p, panel))
+        print(f"{self.shell}: icon {box}, ink {ink} on panel {panel}: "
+              f"{contrast(ink, panel):.2f}:1", file=sys.stderr)
+        self.assertGreaterEqual(contrast(ink, panel), 3.0)
+
+        # One click opens, one closes, and the next opens again, every time.
+        for _ in range(3):
+            before.click_icon()
+            before.wait_open()
+            time.sleep(0.5)
+            before.click_icon()
+            before.wait_closed()
+            self.assertTrue(stays(lambda: before.panel() is None), "the closing click reopened")
+            time.sleep(0.5)
+        before.click_icon()
+        before.wait_open()
+        self.shot("open")
+        before.click_icon()
+        before.wait_closed()
+        time.sleep(0.5)
+
+        self.click_elsewhere_reaches_its_window(before)
+        time.sleep(0.5)
+        before.click_icon()
+        before.wait_open()
+        self.desktop.keys("Escape")
+        before.wait_closed()
+        time.sleep(0.5)
+        before.click_icon()
+        before.wait_open()
+        before.click_icon()
+        before.wait_closed()
+        before.close()
+        wait_for("the icon to go", lambda: not self.desktop.find_ink(self.INK,
+                                                                     self.BAND[self.shell]))
+
+        # Started after the shell: the icon shows at once, and a second launch opens its panel.
+        after = TrayApp(self.desktop, CONFIG.app)
+        self.addCleanup(after.close)
+        self.find_icon(after)
+        second = self.desktop.run(CONFIG.app, check=False)
+        self.assertEqual(second.returncode, 0, second.stderr)
+        after.wait_open()
+        time.sleep(0.5)
+        after.click_icon()
+        after.wait_closed()
+
+
+class GnomeShell(RealShell):
+    shell = "gnome"
+
+
+class Plasma(RealShell):
+    shell = "plasma"
+
+
+class Xfce(RealShell):
+    shell = "xfce"
+
+
+class Lxqt(RealShell):
+    shell = "lxqt"
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--app", required=True)
     parser.add_argument("--server", required=True)
     parser.add_argument("--tls-dir", required=True)
     parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--shots", help="where the real shells' screenshots go")
     args, rest = parser.parse_known_args()
     vars(CONFIG).update(vars(args))
     unittest.main(argv=[sys.argv[0], "-v", *rest])
