@@ -37,4 +37,4 @@ fi
 ./scripts/install-deps.sh
 cmake --preset ci
 cmake --build --preset ci --target ovantic_e2e_app
-ctest --preset ci -L desktops --output-on-failure
+ctest --preset desktops

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -20,6 +22,7 @@
 #include "app/outside_click_monitor.h"
 #include "app/popover_window.h"
 #include "app/single_instance.h"
+#include "app/status_notifier_item.h"
 #include "app/tray_icon.h"
 #include "app/x11_click_observer.h"
 #include "converter/currency_converter_view.h"
@@ -291,6 +294,61 @@ class ShellTest : public QObject {
     QCOMPARE(image.pixelColor(11, 2).alpha(), 0);
     QCOMPARE(image.pixelColor(11, 27).alpha(), 0);
     QCOMPARE(image.pixelColor(4, 15).alpha(), 255);
+  }
+
+  // The WCAG contrast of the icon's ink, as trays draw it at their sizes, on every panel measured.
+  void theIconStandsOutOnEveryPanel_data() {
+    QTest::addColumn<QColor>("panel");
+    QTest::newRow("Plasma light") << QColor(0xcf, 0xd2, 0xd4);
+    QTest::newRow("light grey") << QColor(0xf0, 0xf0, 0xf0);
+    QTest::newRow("near black") << QColor(0x1f, 0x1f, 0x1f);
+    QTest::newRow("GNOME top bar") << QColor(0x00, 0x00, 0x00);
+  }
+  void theIconStandsOutOnEveryPanel() {
+    QFETCH(QColor, panel);
+    const auto luminance = [](QColor c) {
+      const auto channel = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+      };
+      return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+             0.0722 * channel(c.blueF());
+    };
+    const auto contrast = [&](QColor a, QColor b) {
+      const auto [low, high] = std::minmax({luminance(a), luminance(b)});
+      return (high + 0.05) / (low + 0.05);
+    };
+    // What status notifier hosts get: the pictures, decoded from their network byte order.
+    for (const SniPixmap& picture : sniPixmaps(makeTrayIcon(OVANTIC_TEST_ICON, trayInk()))) {
+      double best = 0;
+      const auto* argb = reinterpret_cast<const uchar*>(picture.bytes.constData());
+      for (int i = 0; i < picture.width * picture.height; ++i, argb += 4) {
+        const double a = argb[0] / 255.0;
+        const auto over = [&](int ink, int back) { return qRound(ink * a + back * (1 - a)); };
+        best = std::max(best, contrast(QColor(over(argb[1], panel.red()),
+                                              over(argb[2], panel.green()),
+                                              over(argb[3], panel.blue())),
+                                       panel));
+      }
+      QVERIFY2(best >= 3.0, qPrintable(QStringLiteral("%1 px: %2:1").arg(picture.width).arg(best)));
+    }
+  }
+
+  // Which name hosts are given: the installed symbolic icon for those that recolour it, and
+  // none (the pictures) where a host would show a placeholder for a name it cannot find.
+  void theIconNameIsPublishedOnlyWhereAHostCanFindIt_data() {
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("GNOME, installed") << "ubuntu:GNOME" << true << "ovantic-symbolic";
+    QTest::newRow("KDE, installed") << "KDE" << true << "ovantic-symbolic";
+    QTest::newRow("KDE, not installed") << "KDE" << false << "";
+    QTest::newRow("LXQt, installed") << "LXQt" << true << "";
+  }
+  void theIconNameIsPublishedOnlyWhereAHostCanFindIt() {
+    QFETCH(QString, desktop);
+    QFETCH(bool, installed);
+    QFETCH(QString, name);
+    QCOMPARE(sniIconName(desktop, installed), name);
   }
 
   void anUnreadableIconFileStillLeavesSomethingToClick() {

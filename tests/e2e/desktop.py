@@ -371,10 +371,18 @@ class ShellDesktop(Desktop):
         self.run("gsettings", "set", "org.gnome.desktop.interface", "enable-hot-corners", "false")
         self._quiet(["gnome-shell", "--x11", "--replace"])
         wait_for("the AppIndicator extension", self.host_registered, timeout=60, interval=0.2)
-        # The shell starts in the overview, which would take the clicks.
-        self.gdbus("--dest", "org.gnome.Shell", "--object-path", "/org/gnome/Shell", "--method",
-                   "org.freedesktop.DBus.Properties.Set", "org.gnome.Shell", "OverviewActive",
-                   "<false>")
+        # The shell enters the overview once its start-up animation ends, and the overview
+        # takes the clicks: it is left again until it stays left.
+        def overview(*call):
+            return self.gdbus("--dest", "org.gnome.Shell", "--object-path", "/org/gnome/Shell",
+                              "--method", f"org.freedesktop.DBus.Properties.{call[0]}",
+                              "org.gnome.Shell", "OverviewActive", *call[1:], check=False)
+
+        def left():
+            overview("Set", "<false>")
+            time.sleep(1)
+            return "false" in overview("Get")
+        wait_for("the shell to leave its overview", left, timeout=30)
 
     def _start_plasma(self):
         self._quiet(["kwin_x11"])
