@@ -87,6 +87,10 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(QString AttentionIconName READ empty)
   Q_PROPERTY(ovantic::SniPixmapList AttentionIconPixmap READ noPixmaps)
   Q_PROPERTY(QString IconThemePath READ empty)
+  // What screen readers say of the icon; GNOME's extension asks for both whenever the icon
+  // changes.
+  Q_PROPERTY(QString IconAccessibleDesc READ title)
+  Q_PROPERTY(QString AttentionAccessibleDesc READ empty)
   Q_PROPERTY(ovantic::SniToolTip ToolTip READ toolTip)
   Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
   Q_PROPERTY(QDBusObjectPath Menu READ menu)

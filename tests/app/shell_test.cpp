@@ -324,10 +324,10 @@ class ShellTest : public QObject {
       for (int i = 0; i < picture.width * picture.height; ++i, argb += 4) {
         const double a = argb[0] / 255.0;
         const auto over = [&](int ink, int back) { return qRound(ink * a + back * (1 - a)); };
-        best = std::max(best, contrast(QColor(over(argb[1], panel.red()),
-                                              over(argb[2], panel.green()),
-                                              over(argb[3], panel.blue())),
-                                       panel));
+        best =
+            std::max(best, contrast(QColor(over(argb[1], panel.red()), over(argb[2], panel.green()),
+                                           over(argb[3], panel.blue())),
+                                    panel));
       }
       QVERIFY2(best >= 3.0, qPrintable(QStringLiteral("%1 px: %2:1").arg(picture.width).arg(best)));
     }
