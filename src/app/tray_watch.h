@@ -32,8 +32,8 @@ class TrayWatch : public QObject {
   static constexpr int kSelectionPollMs = 1000;
 
  signals:
-  // A status notifier host registered. Qt's icons register again with a restarted watcher by
-  // themselves, so this matters only while there is no icon.
+  // A status notifier host registered, or a watcher that knows one appeared: the icon goes to
+  // it, unless our item is already on the bus (it registers with new watchers by itself).
   void hostAppeared();
   // An XEmbed tray took the tray selection: a first one, or a restarted one, which knows nothing
   // of the icons docked in the one before.

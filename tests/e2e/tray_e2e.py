@@ -355,6 +355,22 @@ class StatusNotifierHost(unittest.TestCase):
             wait_for("the item to register again", lambda: len(self.events("item")) == 2)
             self.assertEqual(len(self.events("notify")), 1)
 
+    def test_the_icon_moves_between_a_host_and_an_xembed_tray_as_the_host_comes_and_goes(self):
+        with Desktop(with_tray=True, session_bus=True) as desktop:
+            self.desktop = desktop
+            self.log = os.path.join(desktop.workdir, "bus-events.log")
+            open(self.log, "w").close()
+            app = TrayApp(desktop, CONFIG.app)
+            self.addCleanup(app.close)
+            app.wait_for_icon()
+            watcher = self.serve("watcher")
+            wait_for("the item to register", lambda: self.events("item"))
+            wait_for("the XEmbed icon to go", lambda: not app._windows())
+            # The host goes: the icon goes back to the XEmbed tray, and the one item stays one.
+            stop(watcher)
+            app.wait_for_icon()
+            self.assertEqual(len(self.events("item")), 1)
+
 
 class RealShell(unittest.TestCase):
     """A desktop people use, run for real: its tray shows the icon whether Ovantic starts before
