@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <cstdio>
+#include <utility>
 
 #include "app/outside_click_monitor.h"
 #include "app/popover_window.h"
@@ -90,7 +91,8 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-  if (trayWatch_->trayPresent()) {
+  hostSeenAtLaunch_ = trayWatch_->sniHostPresent();
+  if (hostSeenAtLaunch_ || trayWatch_->trayPresent()) {
     setupMenuBarIcon();
   } else {
     waitForTray();
@@ -123,7 +125,8 @@ void AppDelegate::waitForTray() {
 }
 
 void AppDelegate::setupMenuBarIcon() {
-  const bool toHost = trayWatch_->sniHostPresent();
+  // Asked at launch a moment ago already; two bus round trips saved on the way to the tray.
+  const bool toHost = std::exchange(hostSeenAtLaunch_, false) || trayWatch_->sniHostPresent();
   // One item on the bus for the whole run: it follows restarted watchers by itself, and a second
   // one would show as a second icon.
   if (toHost && statusItem && statusItem->isStatusNotifierItem()) return;

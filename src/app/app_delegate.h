@@ -80,6 +80,7 @@ class AppDelegate : public QObject {
   QTimer trayPoll_;
   QElapsedTimer clock_;
   ClosingClickFilter closingClick_;
+  bool hostSeenAtLaunch_ = false;
 };
 
 }  // namespace ovantic

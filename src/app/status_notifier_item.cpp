@@ -169,8 +169,7 @@ StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& iconNam
       bus_(QDBusConnection::sessionBus()),
       icon_(icon),
       iconName_(iconName),
-      toolTip_(toolTip),
-      pixmaps_(sniPixmaps(icon)) {
+      toolTip_(toolTip) {
   qDBusRegisterMetaType<SniPixmap>();
   qDBusRegisterMetaType<SniPixmapList>();
   qDBusRegisterMetaType<SniToolTip>();
@@ -179,12 +178,13 @@ StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& iconNam
   exported_ =
       bus_.registerObject(QString::fromLatin1(kObjectPath), this, QDBusConnection::ExportAdaptors);
   if (!exported_) return;
+  // The host is told first; what it asks for next is answered from the event loop.
+  registerWithWatcher();
   // A watcher that comes, or comes back, knows nothing of us: one registration for each.
   watcher_ = new QDBusServiceWatcher(kWatcherService, bus_,
                                      QDBusServiceWatcher::WatchForRegistration, this);
   connect(watcher_, &QDBusServiceWatcher::serviceRegistered, this,
           &StatusNotifierItem::registerWithWatcher);
-  registerWithWatcher();
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
@@ -220,6 +220,12 @@ void StatusNotifierItem::onActivate(int, int, const QDBusMessage& message) {
         QStringLiteral("io.github.ovantic.Error.SingleClick"),
         QStringLiteral("Activated; answered as an error so that single clicks keep coming")));
   }
+}
+
+const SniPixmapList& StatusNotifierItem::pixmaps() const {
+  // Drawn when a host first asks, after the item is registered rather than on the way to it.
+  if (pixmaps_.isEmpty()) pixmaps_ = sniPixmaps(icon_);
+  return pixmaps_;
 }
 
 void StatusNotifierItem::onContextMenu(int x, int y) {

@@ -62,7 +62,7 @@ class StatusNotifierItem : public TrayItem {
   void onContextMenu(int x, int y);
 
   const QString& iconName() const { return iconName_; }
-  const SniPixmapList& pixmaps() const { return pixmaps_; }
+  const SniPixmapList& pixmaps() const;
 
  private:
   void registerWithWatcher();
@@ -71,7 +71,7 @@ class StatusNotifierItem : public TrayItem {
   QIcon icon_;
   QString iconName_;
   QString toolTip_;
-  SniPixmapList pixmaps_;
+  mutable SniPixmapList pixmaps_;
   bool exported_ = false;
   QDBusServiceWatcher* watcher_ = nullptr;
   StatusNotifierItemAdaptor* adaptor_ = nullptr;
