@@ -125,9 +125,9 @@ class Desktop:
         self.procs.append(proc)
         return proc
 
-    def start_session_bus(self):
+    def start_session_bus(self, directory=None):
         """A private session bus of this desktop's own, in place of the nonexistent one."""
-        path = os.path.join(self.workdir, "bus")
+        path = os.path.join(directory or self.workdir, "bus")
         self.spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
                     f"--address=unix:path={path}"],
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -307,16 +307,7 @@ class ShellDesktop(Desktop):
             "lxqt": {"XDG_CURRENT_DESKTOP": "LXQt", "XDG_CONFIG_DIRS": "/etc/xdg:/usr/share"},
         }[shell])
         # The bus comes after the environment: the services it starts inherit it.
-        self.start_session_bus()
-
-    def start_session_bus(self):
-        path = os.path.join(self.runtime_dir, "bus")
-        self.spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
-                    f"--address=unix:path={path}"],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for("the session bus", lambda: os.path.exists(path))
-        self.bus = f"unix:path={path}"
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus
+        self.start_session_bus(self.runtime_dir)
 
     def gdbus(self, *args, check=True):
         return self.run("gdbus", "call", "--session", *args, check=check).stdout
