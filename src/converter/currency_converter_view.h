@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <memory>
@@ -8,10 +10,14 @@
 #include <string_view>
 #include <vector>
 
+#include "notation/amount_expression.h"
 #include "notation/unit_type.h"
 #include "platform/clipboard.h"
 #include "platform/http_client.h"
 #include "platform/main_queue.h"
+#include "platform/preferences.h"
+#include "rates/currency_details.h"
+#include "platform/rate_store.h"
 #include "rates/rate_feed.h"
 #include "rates/rate_table.h"
 #include "rates/rates_service.h"
@@ -35,6 +41,15 @@ struct ConverterServices {
   std::shared_ptr<Clipboard> clipboard;
   std::string locale;  // ICU locale id such as "en_IN"; empty: the user's
   std::string ratesUrl = defaultRatesUrl;
+  // Where the chosen pair is kept between openings and runs; none: every opening starts at
+  // USD to INR.
+  std::shared_ptr<Preferences> preferences = nullptr;
+  // Asked in turn when the first service fails in any way.
+  std::vector<std::string> fallbackRatesUrls{defaultFallbackRatesUrl, defaultFallbackMirrorUrl};
+  // The last good table, read at creation and replaced by each good fetch; none: nothing kept.
+  std::shared_ptr<RateStore> rateStore = nullptr;
+  // The wall clock the footer's ages are told by; empty: the system's.
+  std::function<std::chrono::system_clock::time_point()> clock = nullptr;
 };
 
 // The one model behind a panel: all of its state, and the operations the panel calls.
@@ -56,9 +71,15 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   bool isLoading = false;
   UnitType detectedFromUnit = UnitType::none;
   std::vector<ConversionEntry> allConversions;
+  // The converted amount in full digits with the target's sign (₹10,26,17,209.04), the first
+  // line of All Units; empty while there is no conversion.
+  std::string exactText;
   std::optional<UnitType> copiedUnit;
   bool showCopiedForMain = false;
+  bool showCopiedForExact = false;
   RateTable exchangeRates;
+  // Currencies chosen lately outside the ten, most recent first; offered right after the ten.
+  std::vector<std::string> recentCurrencies;
 
   // Called after asynchronous work (a rate reply) changed state, so a view can redraw.
   std::function<void()> onStateChange;
@@ -70,6 +91,14 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   // The code's flag, or the empty text for a code outside the catalogue.
   static std::string currencyFlag(std::string_view code);
   std::string getCurrencySymbol(std::string_view code) const;
+  // What the pickers offer: the ten, the recent ones, then every other ISO currency of the rate
+  // table by name; the shown pair always among them.
+  std::vector<std::string> offeredCurrencies() const;
+  // English name, flag and countries of a code, from ICU.
+  static const CurrencyDetails& describeCurrency(std::string_view code);
+  // The codes among `codes` whose code, name or country has every word of `query`.
+  static std::vector<std::string> findCurrencies(const std::vector<std::string>& codes,
+                                                 std::string_view query);
 
   std::optional<double> getRate(std::string_view code) const;
   void convert();
@@ -97,8 +126,20 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   // seconds; without a main queue nothing could end "Copied!", so it is not shown.
   void copyResult();
   void copyConversion(const ConversionEntry& entry);
-  // Uses what a rate request came to; `fetchRates` calls it on the main queue.
+  void copyExact();
+  // Reads a typed amount in this converter's locale. A currency the amount names comes back as
+  // its code; an amount naming a currency this converter does not know is no amount.
+  std::optional<AmountReading> readAmountText(std::string_view text) const;
+  // The code a currency word or sign names here ("usd", "Rs", "$"); `$` is the source currency
+  // when that writes `$`, otherwise the dollar.
+  std::optional<std::string> currencyNamedBy(std::string_view typed) const;
+  // Uses what a rate request came to; `fetchRates` calls it on the main queue once the last
+  // service it asked has answered.
   void applyRates(const RateFeedResult& result);
+  // Rewrites the footer's age of the rates from the clock; how long until it next reads
+  // differently, or nothing when there are no rates to age.
+  void refreshRatesAge();
+  std::optional<std::chrono::milliseconds> ratesAgeChangesIn() const;
   // The amount a swap carries over for a shown result: the number read in this converter's
   // locale, written with a point and no grouping, followed by its unit; a result that holds no
   // such number falls back to `extractNumericValue`.
@@ -110,10 +151,35 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
 
  private:
   explicit CurrencyConverterView(ConverterServices services);
+  // Takes the pair and the recent currencies from the preferences, where they hold codes.
+  void restoreRememberedPair();
+  // Keeps the pair and notes a newly chosen currency as recent.
+  void rememberPair(bool fromChanged, bool toChanged);
   // The pair's rate line, or nothing while a rate is unknown.
   std::optional<std::string> rateLine() const;
+  // What the rate line says while a rate of the pair is unknown.
+  std::string missingRateText() const;
+  // Asks the service at `index` and, when it fails, the ones after it; the first service's failure
+  // is what the footer shows when all of them fail.
+  void fetchFrom(std::size_t index, std::string firstFailure);
+  void useKeptRates();
+  std::chrono::system_clock::time_point now() const;
   // Queues `reset` for when "Copied!" ends; false when there is no queue to put it on.
   bool scheduleCopiedReset(std::function<void(CurrencyConverterView&)> reset);
+  // The number and unit a result text shows, read in this converter's locale.
+  std::optional<std::pair<double, UnitType>> numberInResult(std::string_view text) const;
+  // An amount typed in a currency's name makes that the source; naming the target turns the
+  // pair round.
+  void followNamedCurrency(const std::string& code);
+
+  // A text with the exact amount behind it: the result as shown, and the swap's rounded amount,
+  // so that swapping back and forth never loses what the rounding hid.
+  struct ExactAmount {
+    std::string text;
+    double amount;
+  };
+  std::optional<ExactAmount> shownResult_;
+  std::optional<ExactAmount> carriedAmount_;
 
   ConverterServices services_;
   std::string localeId_;
@@ -122,6 +188,12 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   std::string seenFrom_ = fromCurrency;
   std::string seenTo_ = toCurrency;
   std::string seenAmount_ = amountText;
+  // Where the table in use came from; no time while there is no table.
+  std::string ratesDate_;
+  std::string ratesSource_;
+  std::optional<std::chrono::system_clock::time_point> ratesFetchedAt_;
+  // The failure text of the last fetch, empty once a fetch succeeds.
+  std::string lastFailure_;
 };
 
 }  // namespace ovantic

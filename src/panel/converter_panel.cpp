@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTimer>
 
 #include "converter/currency_converter_view.h"
 #include "notation/unit_type.h"
@@ -51,6 +52,9 @@ class ConverterPanel::Private {
   // redraw. Every user action and every asynchronous update ends here.
   void sync();
   void redraw();
+  // While the panel is on screen, wakes once when the footer's age of the rates next reads
+  // differently; a hidden panel has no timer at all.
+  void scheduleAgeing();
 
   ConverterPanel* q;
   std::shared_ptr<CurrencyConverterView> model;
@@ -60,6 +64,7 @@ class ConverterPanel::Private {
   UnitConversionView* conversion = nullptr;
   FooterView* footer = nullptr;
   FocusRing* focusRing = nullptr;
+  QTimer* ageing = nullptr;
 
   bool shownOnce = false;
   bool styling = false;
@@ -104,6 +109,12 @@ void ConverterPanel::Private::build() {
     model->fetchRates();
     sync();
   });
+  const auto offer = [weak = std::weak_ptr<CurrencyConverterView>(model)] {
+    const auto converter = weak.lock();
+    return converter ? converter->offeredCurrencies() : CurrencyConverterView::currencies();
+  };
+  amountRow->picker()->setOffer(offer);
+  resultRow->picker()->setOffer(offer);
   QObject::connect(amountRow->picker(), &CurrencyPicker::currencySelected, q,
                    [this](const QString& code) {
                      model->selectFromCurrency(code.toStdString());
@@ -132,6 +143,10 @@ void ConverterPanel::Private::build() {
     model->copyConversion(entry);
     sync();
   };
+  list->onExactClicked = [this] {
+    model->copyExact();
+    sync();
+  };
 
   // Reading order for the keyboard: refresh, then the rows top to bottom, then the credit.
   QWidget::setTabOrder(header->refreshButton(), amountRow->picker());
@@ -147,8 +162,8 @@ void ConverterPanel::Private::build() {
   focusRing->track(conversion->swapButton(), 11, 3);
   focusRing->track(resultRow->picker(), 10, 2);
   focusRing->track(resultRow->resultArea(), 7, 5);
+  focusRing->track(list->exactLine(), 10, 2);
   focusRing->track(footer->creditLink(), 4, 2);
-
 }
 
 void ConverterPanel::Private::applyStyle() {
@@ -192,9 +207,13 @@ void ConverterPanel::Private::redraw() {
   }
 
   AllConversionsView* list = conversion->allConversionsView();
+  list->setExact(qs(CurrencyConverterView::currencyFlag(m.toCurrency) + " Exact"), qs(m.exactText),
+                 m.showCopiedForExact);
   if (list->setEntries(m.allConversions)) {
-    // New lines join the keyboard order right after the result, before the credit link.
-    QWidget* previous = resultRow->resultArea();
+    // New lines join the keyboard order right after the result and the exact amount, before the
+    // credit link.
+    QWidget::setTabOrder(resultRow->resultArea(), list->exactLine());
+    QWidget* previous = list->exactLine();
     for (int i = 0; i < list->lineCount(); ++i) {
       QWidget::setTabOrder(previous, list->line(i));
       focusRing->track(list->line(i), 10, 2);
@@ -203,10 +222,21 @@ void ConverterPanel::Private::redraw() {
     QWidget::setTabOrder(previous, footer->creditLink());
   }
   list->setCopiedUnit(m.copiedUnit);
-  list->setVisible(!m.allConversions.empty());
+  list->setVisible(!m.allConversions.empty() || !m.exactText.empty());
 
   footer->setRateText(qs(m.rateText));
   footer->setLastUpdatedText(qs(m.lastUpdatedText));
+  scheduleAgeing();
+}
+
+void ConverterPanel::Private::scheduleAgeing() {
+  const std::optional<std::chrono::milliseconds> next = model->ratesAgeChangesIn();
+  if (!q->isVisible() || !next) {
+    ageing->stop();
+    return;
+  }
+  // Just past the minute, so the new text is there when the timer fires.
+  ageing->start(*next + std::chrono::milliseconds(20));
 }
 
 ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWidget* parent)
@@ -215,6 +245,13 @@ ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWi
   setObjectName(QStringLiteral("converterPanel"));
   setAccessibleName(QStringLiteral("Ovantic currency converter"));
   d_->build();
+  d_->ageing = new QTimer(this);
+  d_->ageing->setObjectName(QStringLiteral("footerAgeing"));
+  d_->ageing->setSingleShot(true);
+  connect(d_->ageing, &QTimer::timeout, this, [this] {
+    d_->model->refreshRatesAge();
+    d_->redraw();
+  });
   d_->applyStyle();
   d_->redraw();
   d_->model->onStateChange = [panel = QPointer<ConverterPanel>(this)] { syncIfAlive(panel); };
@@ -244,6 +281,11 @@ void ConverterPanel::showEvent(QShowEvent* event) {
   field->selectAll();
   d_->model->fetchRates();
   d_->sync();
+}
+
+void ConverterPanel::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  d_->ageing->stop();
 }
 
 void ConverterPanel::resizeEvent(QResizeEvent* event) {

@@ -10,7 +10,9 @@ DIR/cert.pem; this script makes that certificate when it is missing.
 """
 
 import argparse
+import json
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -69,6 +71,8 @@ class TrayCase(unittest.TestCase):
         cls.addClassCleanup(cls.server.close)
 
     def setUp(self):
+        # Each test starts as a new user would: no pair remembered by an earlier one.
+        shutil.rmtree(os.path.join(self.desktop.workdir, "config"), ignore_errors=True)
         self.requests_before = self.server.requests()
         self.app = TrayApp(self.desktop, CONFIG.app)
         self.addCleanup(self.app.close)
@@ -219,6 +223,81 @@ class TrayShell(TrayCase):
         self.assertIsNotNone(self.app.panel())
         self.desktop.keys("Escape")
         self.app.wait_closed()
+
+    def test_a_currency_found_by_typing_is_remembered_by_the_next_run(self):
+        panel = self.open_panel()
+        self.wait_requests(1)
+        self.desktop.click(panel[0] + FROM_PICKER_OFFSET[0], panel[1] + FROM_PICKER_OFFSET[1])
+        # The list takes the keyboard once it is mapped; nothing outside shows when that is.
+        time.sleep(1.0)
+        self.desktop.type("swedish")
+        self.desktop.keys("Return")
+        # 83.12 rupees per dollar over 10.45 kronor per dollar.
+        self.assertEqual(self.copied_result(panel, "₹ 7.95"), "₹ 7.95")
+        self.app.close()
+        self.app = TrayApp(self.desktop, CONFIG.app)
+        self.addCleanup(self.app.close)
+        self.app.wait_for_icon()
+        panel = self.open_panel()
+        self.assertEqual(self.copied_result(panel, "₹ 7.95"), "₹ 7.95")
+
+
+class KeptRates(TrayCase):
+    """The last good rates carry a later run through both services being down."""
+
+    def restart_app(self):
+        self.app.close()
+        self.app = TrayApp(self.desktop, CONFIG.app)
+        self.addCleanup(self.app.close)
+        self.app.wait_for_icon()
+
+    def restart_server(self):
+        server = RatesServer(CONFIG.server, CONFIG.tls_dir, CONFIG.port,
+                             os.path.join(self.desktop.workdir, "requests-again.log"))
+        self.addCleanup(server.close)
+        type(self).server = server
+        self.requests_before = 0
+
+    def shoot(self, name):
+        if CONFIG.shots:
+            self.desktop.screenshot(os.path.join(CONFIG.shots, name))
+
+    def test_kept_rates_answer_at_once_and_a_damaged_file_costs_only_them(self):
+        panel = self.open_panel()
+        self.wait_requests(1)
+        self.assertEqual(self.copied_result(panel, "₹ 83.12"), "₹ 83.12")
+        kept = os.path.join(self.desktop.workdir, ".cache", "ovantic", "rates.json")
+        self.assertTrue(os.path.exists(kept))
+
+        # Quit, both services down, start again: the first copy already has the result.
+        self.server.close()
+        self.restart_app()
+        panel = self.open_panel()
+        self.assertEqual(self.copy_result(panel), "₹ 83.12")
+        time.sleep(COPIED_FEEDBACK_S)
+        self.shoot("kept-rates-services-down.png")
+
+        # Cut short, the file gives no number at all, and the panel waits as with nothing kept.
+        with open(kept, "r+b") as damaged:
+            damaged.truncate(os.path.getsize(kept) // 2)
+        self.restart_app()
+        panel = self.open_panel()
+        self.assertNotIn("83.12", self.copy_result(panel) or "")
+        self.shoot("damaged-kept-rates-services-down.png")
+
+        # With a service up again, a damaged file changes nothing: the fetch answers and a sound
+        # file replaces it.
+        with open(kept, "wb") as damaged:
+            damaged.write(b"\x00garbage{")
+        self.restart_server()
+        self.restart_app()
+        panel = self.open_panel()
+        self.wait_requests(1)
+        self.assertEqual(self.copied_result(panel, "₹ 83.12"), "₹ 83.12")
+        with open(kept) as rewritten:
+            self.assertEqual(json.load(rewritten)["rates"]["INR"], 83.12)
+        time.sleep(COPIED_FEEDBACK_S)
+        self.shoot("fetched-just-now.png")
 
 
 class BottomTray(TrayCase):
@@ -535,7 +614,8 @@ def main():
     parser.add_argument("--server", required=True)
     parser.add_argument("--tls-dir", required=True)
     parser.add_argument("--port", type=int, required=True)
-    parser.add_argument("--shots", help="where the real shells' screenshots go")
+    parser.add_argument("--shots", help="a folder for screenshots: the footer's states, the "
+                        "panel open in each real shell")
     args, rest = parser.parse_known_args()
     vars(CONFIG).update(vars(args))
     unittest.main(argv=[sys.argv[0], "-v", *rest])

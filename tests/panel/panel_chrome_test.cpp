@@ -285,8 +285,8 @@ class PanelChromeTest : public QObject {
     }
     order.removeDuplicates();
     // Reading order from the amount field round to it again.
-    QCOMPARE(order, (QStringList{"swapButton", "toCurrencyPicker", "resultArea", "line",
-                                 "creditLink", "refreshButton", "fromCurrencyPicker"}));
+    QCOMPARE(order, (QStringList{"swapButton", "toCurrencyPicker", "resultArea", "exactLine",
+                                 "line", "creditLink", "refreshButton", "fromCurrencyPicker"}));
   }
 
   void clicksLeaveTypingInTheAmountField_data() {
