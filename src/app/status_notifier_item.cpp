@@ -188,9 +188,8 @@ StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& iconNam
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
-  // Hosts drop an item whose object is gone only when its connection closes; ours stays open
-  // (an XEmbed icon may take the item's place), so the object goes and hosts see it vanish from
-  // the watcher when they next ask. Qt's own icons behave the same.
+  // The item goes only at exit or once its watcher has gone (an XEmbed tray then takes the
+  // icon): there is no one to tell, only the path to free for an item made later.
   if (exported_) bus_.unregisterObject(QString::fromLatin1(kObjectPath));
 }
 

@@ -28,16 +28,16 @@ SniPixmapList sniPixmaps(const QIcon& icon);
 // The name to publish as IconName, or empty for the pictures alone. A host that recolours
 // symbolic icons to suit its panel does so only for an icon it finds by name, so the installed
 // symbolic icon is named; one that is not installed is not, since some hosts (lxqt-panel) show a
-// placeholder for a name they cannot find rather than the pictures. lxqt-panel does not look in
-// the symbolic folder at all, and draws the pictures as they are, so it is given none.
+// placeholder for a name they cannot find rather than the pictures. lxqt-panel does not find it
+// even where it is installed, and draws the pictures as they are, so it is given none.
 QString sniIconName(const QString& currentDesktop, bool symbolicIconInstalled);
 // Whether the symbolic icon is in the hicolor theme of one of the XDG data folders.
 bool symbolicIconInstalled();
 
 // Our own StatusNotifierItem on the session bus, registered with the desktop's watcher and again
-// with every watcher that takes its place. Qt's tray icon registers once per icon from a
-// connection of its own and never again for a watcher that restarts, and it cannot answer the
-// GNOME extension so that single clicks keep arriving.
+// with every watcher that takes its place. Qt's tray icon registers each icon from a connection
+// of its own, so an icon made again for a tray that appeared shows twice, and it cannot answer
+// GNOME's AppIndicator extension so that single clicks keep arriving.
 class StatusNotifierItem : public TrayItem {
   Q_OBJECT
 
@@ -50,9 +50,6 @@ class StatusNotifierItem : public TrayItem {
   QString toolTip() const override { return toolTip_; }
   QRect geometry() const override { return {}; }
   bool isStatusNotifierItem() const override { return true; }
-
-  // Whether the item object is on the bus (it may not be, without a session bus).
-  bool isExported() const { return exported_; }
 
   // The object path hosts find the item at, under the connection's unique name.
   static constexpr char kObjectPath[] = "/StatusNotifierItem";
