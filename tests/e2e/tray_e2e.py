@@ -476,9 +476,14 @@ class RealShell(unittest.TestCase):
         """Waits for the icon on the panel, once; returns its box."""
         # A pointer left over the icon lights it up (Plasma), which changes its colours.
         self.desktop.run("xdotool", "mousemove", "960", "540")
+        seen = [None]
+
         def shown():
+            # Round, and in the same place twice running: a panel still laying itself out
+            # shows the icon half drawn or on its way to its place.
             app._check_alive()
-            return self.desktop.find_ink(self.INK, self.BAND[self.shell])
+            box, seen[0] = seen[0], self.desktop.find_ink(self.INK, self.BAND[self.shell])
+            return box if box and box == seen[0] and abs(box[2] - box[3]) <= 2 else None
         try:
             box = wait_for("the icon on the panel", shown, timeout=30, interval=0.3)
         except Timeout:
