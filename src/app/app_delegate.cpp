@@ -5,9 +5,11 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScreen>
 #include <cstdio>
 
+#include "app/app_menu.h"
 #include "app/outside_click_monitor.h"
 #include "app/popover_window.h"
 #include "app/popup_placement.h"
@@ -54,8 +56,14 @@ std::optional<QRect> usableAreaAround(QPoint point) {
 }  // namespace
 
 AppDelegate::AppDelegate(ConverterServices services, QObject* parent)
-    : QObject(parent), services_(std::move(services)), trayWatch_(new TrayWatch(this)) {
+    : QObject(parent),
+      services_(std::move(services)),
+      menu_(std::make_unique<AppMenu>(AutostartEntry::forThisSession())),
+      trayWatch_(new TrayWatch(this)) {
   clock_.start();
+  connect(menu_.get(), &AppMenu::aboutRequested, this, &AppDelegate::showAbout);
+  connect(menu_.get(), &AppMenu::quitRequested, qApp, &QCoreApplication::quit,
+          Qt::QueuedConnection);
   trayPoll_.setInterval(kTrayPollMs);
   connect(&trayPoll_, &QTimer::timeout, this, [this] {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
@@ -114,7 +122,30 @@ void AppDelegate::setupMenuBarIcon() {
   statusItem->setIcon(icon.isNull() ? plainDiscIcon(trayInk()) : icon);
   statusItem->setToolTip(QStringLiteral("Ovantic"));
   connect(statusItem.get(), &QSystemTrayIcon::activated, this, &AppDelegate::onActivated);
+  attachMenuToIcon();
   statusItem->show();
+}
+
+void AppDelegate::attachMenuToIcon() {
+  // GNOME's AppIndicator extension opens an icon's menu on the left click, which would take the
+  // panel away from the icon; there the menu stays in the panel. XEmbed trays and Plasma keep the
+  // menu to the right click.
+  const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+  if (desktop.contains(QLatin1String("GNOME"), Qt::CaseInsensitive) ||
+      desktop.contains(QLatin1String("Unity"), Qt::CaseInsensitive)) {
+    return;
+  }
+  if (statusItem) statusItem->setContextMenu(menu_.get());
+}
+
+void AppDelegate::showAbout() {
+  closePopover();
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("About Ovantic"),
+                              AppMenu::aboutText(QString::fromStdString(services_.ratesUrl)),
+                              QMessageBox::Close);
+  box->setObjectName(QStringLiteral("aboutBox"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->show();
 }
 
 void AppDelegate::onActivated(QSystemTrayIcon::ActivationReason reason) {
@@ -126,7 +157,13 @@ void AppDelegate::onActivated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void AppDelegate::openPopover() {
-  if (!popover) showPopover();
+  if (!popover) {
+    showPopover();
+    return;
+  }
+  // Open already, perhaps behind the window the user went to: it takes the keyboard back.
+  popover->raise();
+  popover->activateWindow();
 }
 
 void AppDelegate::togglePopover() {
@@ -150,6 +187,7 @@ void AppDelegate::showPopover() {
   window->setPlacement([anchor](QSize size) { return popupPosition(size, anchor); },
                        popupRoom(anchor));
 
+  window->panel()->setAppMenu(menu_.get());
   connect(window->panel(), &ConverterPanel::closeRequested, this, [this, window] {
     if (popover == window) closePopover();
   });
@@ -194,10 +232,17 @@ void AppDelegate::startEventMonitor() {
       });
   if (popover->kind() == PopoverKind::unmanaged) {
     OutsideClickMonitor* monitor = eventMonitor.get();
-    clickObserver()->start([monitor](int button) {
-      // The wheel (buttons 4 to 7) scrolls whatever is under it and leaves the panel be.
-      if (button >= 1 && button <= 3) monitor->pressedAt(QCursor::pos());
-    });
+    const auto panelWindow = static_cast<std::uint32_t>(popover->winId());
+    clickObserver()->start(
+        [monitor](int button) {
+          // The wheel (buttons 4 to 7) scrolls whatever is under it and leaves the panel be.
+          if (button >= 1 && button <= 3) monitor->pressedAt(QCursor::pos());
+        },
+        [monitor, panelWindow](std::uint32_t active) {
+          // None active says nothing of where the keyboard went; the panel's own window is never
+          // made active by a window manager, but a launcher setting it directly would be harmless.
+          if (active != 0 && active != panelWindow) monitor->otherWindowActivated();
+        });
   }
 }
 
