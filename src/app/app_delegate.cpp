@@ -163,7 +163,11 @@ void AppDelegate::openPopover() {
   }
   // Open already, perhaps behind the window the user went to: it takes the keyboard back.
   popover->raise();
-  popover->activateWindow();
+  if (popover->kind() == PopoverKind::unmanaged && clickObserver()->isValid()) {
+    clickObserver()->giveKeyboardTo(static_cast<std::uint32_t>(popover->winId()));
+  } else {
+    popover->activateWindow();
+  }
 }
 
 void AppDelegate::togglePopover() {

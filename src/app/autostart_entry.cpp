@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <algorithm>
 
 namespace ovantic {
 
@@ -35,6 +36,26 @@ bool entryStarts(const QString& path) {
     }
   }
   return true;
+}
+
+// The Exec key's quoting: a path with a space or a reserved character goes in double quotes, with
+// the four characters that stay special there escaped by a backslash.
+QString execArgument(const QString& path) {
+  static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+  if (std::none_of(path.begin(), path.end(), [](QChar c) { return reserved.contains(c); })) {
+    return path;
+  }
+  QString quoted;
+  for (const QChar c : path) {
+    if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+        c == QLatin1Char('\\')) {
+      quoted += QLatin1Char('\\');
+    }
+    quoted += c;
+  }
+  // The string escapes apply on top of the quoting: each backslash is written twice.
+  quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+  return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 QString envOr(const char* name, const QString& fallback) {
@@ -104,7 +125,7 @@ bool AutostartEntry::setEnabled(bool enabled, QString* error) {
       << "Type=Application\n"
       << "Name=Ovantic\n"
       << "Comment=Currency converter in the system tray\n"
-      << "Exec=" << exec_ << "\n"
+      << "Exec=" << execArgument(exec_) << "\n"
       << "Icon=ovantic\n"
       << "Terminal=false\n"
       << "NoDisplay=true\n";

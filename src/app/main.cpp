@@ -9,6 +9,7 @@
 #include "app/single_instance.h"
 #include "converter/currency_converter_view.h"
 #include "panel/color_scheme_watcher.h"
+#include "panel/panel_accessibility.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_main_queue.h"
@@ -128,6 +129,8 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("ovantic"));
   QApplication::setApplicationDisplayName(QStringLiteral("Ovantic"));
   QApplication::setDesktopFileName(QStringLiteral("ovantic"));
+  // Before the loop's first turn, where the accessibility bridge asks for the application's tree.
+  ovantic::installPanelAccessibility();
   // The panel is the only window; closing it must not end the run.
   QApplication::setQuitOnLastWindowClosed(false);
 

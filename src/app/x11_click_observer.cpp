@@ -90,6 +90,12 @@ void X11ClickObserver::select(bool presses) {
       connection_, xcb_input_xi_select_events_checked(connection_, root_, 1, &mask.head)));
 }
 
+void X11ClickObserver::giveKeyboardTo(std::uint32_t window) {
+  if (!connection_) return;
+  xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+  xcb_flush(connection_);
+}
+
 void X11ClickObserver::watchActiveWindow(bool watch) {
   if (watch && activeWindowAtom_ == 0) {
     static constexpr char name[] = "_NET_ACTIVE_WINDOW";
@@ -106,7 +112,8 @@ void X11ClickObserver::watchActiveWindow(bool watch) {
 std::uint32_t X11ClickObserver::activeWindow() {
   auto reply = owned(xcb_get_property_reply(
       connection_,
-      xcb_get_property(connection_, 0, root_, activeWindowAtom_, XCB_ATOM_WINDOW, 0, 1), nullptr));
+      xcb_get_property(connection_, 0, root_, activeWindowAtom_, XCB_GET_PROPERTY_TYPE_ANY, 0, 1),
+      nullptr));
   if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4) return 0;
   return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
 }

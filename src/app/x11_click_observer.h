@@ -37,6 +37,10 @@ class X11ClickObserver : public QObject {
   void start(Handler handler, ActiveWindowHandler activeWindowChanged = {});
   void stop();
 
+  // Gives `window` the keyboard now. Qt would stamp the request with the time of the last X event
+  // it saw, which the server ignores once any later focus change happened.
+  void giveKeyboardTo(std::uint32_t window);
+
  private:
   void select(bool presses);
   void watchActiveWindow(bool watch);

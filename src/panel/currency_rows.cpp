@@ -112,6 +112,7 @@ void ResultRow::showResult(const QString& resultText, const QString& spoken) {
   showingCopied_ = false;
   if (resultLabel_->text() != resultText) resultLabel_->setText(resultText);
   resultArea_->setAccessibleName(spoken);
+  resultLabel_->setAccessibleName(spoken);
   resultArea_->setAccessibleDescription(QStringLiteral("Result; press to copy"));
   resultArea_->setClickable(true);
   applyTextColor();
@@ -122,6 +123,7 @@ void ResultRow::showCopied(const QString& copied) {
   const QString text = copiedText + QLatin1Char(' ') + copied;
   if (resultLabel_->text() != text) resultLabel_->setText(text);
   resultArea_->setAccessibleName(text);
+  resultLabel_->setAccessibleName(text);
   resultArea_->setClickable(false);
   applyTextColor();
 }

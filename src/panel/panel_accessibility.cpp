@@ -1,7 +1,9 @@
 #include "panel/panel_accessibility.h"
 
 #include <QAccessible>
+#include <QAccessibleObject>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QWidget>
 #include <QtGlobal>
 #include <functional>
@@ -47,7 +49,42 @@ class PressableAccessible : public QAccessibleWidget {
   std::function<void()> press_;
 };
 
+// Qt leaves popup windows out of the application's children, so a screen reader walking the tree
+// (rather than following focus events) finds no open menu: neither a currency picker's list nor
+// the program's own menu. Open popups are listed after the other windows.
+class ApplicationWithPopups : public QAccessibleApplication {
+ public:
+  int childCount() const override {
+    return QAccessibleApplication::childCount() + static_cast<int>(popups().size());
+  }
+
+  QAccessibleInterface* child(int index) const override {
+    const int windows = QAccessibleApplication::childCount();
+    if (index < windows) return QAccessibleApplication::child(index);
+    const QList<QWidget*> open = popups();
+    const qsizetype popup = index - windows;
+    return popup < open.size() ? QAccessible::queryAccessibleInterface(open.at(popup)) : nullptr;
+  }
+
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    const int index = QAccessibleApplication::indexOfChild(child);
+    if (index >= 0 || !child) return index;
+    const qsizetype popup = popups().indexOf(qobject_cast<QWidget*>(child->object()));
+    return popup < 0 ? -1 : QAccessibleApplication::childCount() + static_cast<int>(popup);
+  }
+
+ private:
+  static QList<QWidget*> popups() {
+    QList<QWidget*> open;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (window->isVisible() && window->windowType() == Qt::Popup) open.append(window);
+    }
+    return open;
+  }
+};
+
 QAccessibleInterface* panelInterface(const QString&, QObject* object) {
+  if (object == qApp && qobject_cast<QApplication*>(object)) return new ApplicationWithPopups;
   if (auto* card = qobject_cast<RoundedCard*>(object)) {
     // A card that took clicks once keeps its tab stop, and so its button role, while it shows
     // "Copied!"; a card that never did (a row's background, the unit badge) is only a group.

@@ -7,8 +7,9 @@ class QWidget;
 namespace ovantic {
 
 // What assistive technology (Orca through AT-SPI) is told about the panel's own widgets: a card
-// that copies when clicked is a button whose press action copies, the credit is a link. Installed
-// once per process; the widgets themselves stay plain QWidget subclasses.
+// that copies when clicked is a button whose press action copies, the credit is a link, and open
+// menus are among the application's windows. Installed once per process, before the application's
+// accessibility bridge first asks; the widgets themselves stay plain QWidget subclasses.
 void installPanelAccessibility();
 
 // Has a screen reader speak `text` on behalf of `focused`, the widget that holds the keyboard.
