@@ -1,6 +1,7 @@
 // Shows one panel in a window, with rates already in, for looking at it and taking screenshots:
-//   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--open-menu] [--height N]
-//                 [--tab-to NAME] [--translucent] [--grab FILE] [--seconds N]
+//   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--open-menu] [--app-menu]
+//                 [--height N] [--tab-to NAME] [--translucent] [--grab FILE] [--seconds N]
+// (--app-menu opens the program's menu from the "⋮" button; "Start at login" shows as on.)
 // (--tab-to presses Tab until the control of that object name has the focus; QT_SCALE_FACTOR=2
 // shows it at scale 2.)
 // Under Xvfb: `Xvfb :55 -screen 0 1024x768x24 & DISPLAY=:55 panel_preview --dark &` and then
@@ -9,11 +10,13 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <memory>
 
+#include "app/app_menu.h"
 #include "converter/currency_converter_view.h"
 #include "doubles.h"
 #include "panel/all_conversions_view.h"
@@ -66,6 +69,11 @@ int main(int argc, char** argv) {
   } else {
     panel.resize(320, height);
   }
+  // Kept in a directory of its own, so the preview never touches the user's autostart entry.
+  QTemporaryDir config;
+  AppMenu menu(AutostartEntry(config.path(), {}, QStringLiteral("ovantic")));
+  menu.startAtLoginAction()->trigger();
+  panel.setAppMenu(&menu);
   window->setWindowTitle(QStringLiteral("Ovantic"));
   window->move(40, 40);
   window->show();
@@ -107,6 +115,11 @@ int main(int argc, char** argv) {
       if (copyLine < list->lineCount()) QTest::mouseClick(list->line(copyLine), Qt::LeftButton);
     }
   });
+  if (args.contains(QStringLiteral("--app-menu"))) {
+    QTimer::singleShot(600, &panel, [&panel] {
+      QTest::keyClick(panel.findChild<QWidget*>(QStringLiteral("menuButton")), Qt::Key_Space);
+    });
+  }
   if (args.contains(QStringLiteral("--open-menu"))) {
     QTimer::singleShot(600, &panel, [&panel] {
       panel.findChild<CurrencyPicker*>(QStringLiteral("toCurrencyPicker"))->showMenu();

@@ -86,7 +86,10 @@ HeaderView::HeaderView(const QString& appIconPath, QWidget* parent)
   menuButton_->hide();
   titleRow->addWidget(menuButton_, 0, Qt::AlignVCenter);
   connect(menuButton_, &QAbstractButton::clicked, this, [this] {
-    if (menu_) menu_->popup(menuButton_->mapToGlobal(QPoint(0, menuButton_->height())));
+    // Hung from the button's right edge, so it opens over the panel rather than past its side.
+    if (!menu_) return;
+    const QPoint corner(menuButton_->width() - menu_->sizeHint().width(), menuButton_->height());
+    menu_->popup(menuButton_->mapToGlobal(corner));
   });
   column->addLayout(titleRow);
 
