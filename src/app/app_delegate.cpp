@@ -150,7 +150,7 @@ void AppDelegate::showAbout() {
 
 void AppDelegate::onActivated(QSystemTrayIcon::ActivationReason reason) {
   // Qt reports the second of two quick clicks as a double click instead of a click, yet for the
-  // user it is one more click on the icon. Other buttons do nothing: there is no menu.
+  // user it is one more click on the icon. The right click is the tray's, which shows the menu.
   if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick) return;
   if (!closingClick_.acceptActivation(clock_.elapsed())) return;
   togglePopover();
