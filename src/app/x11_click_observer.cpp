@@ -107,6 +107,9 @@ void X11ClickObserver::watchActiveWindow(bool watch) {
   const std::uint32_t mask = watch ? std::uint32_t{XCB_EVENT_MASK_PROPERTY_CHANGE} : 0u;
   std::free(xcb_request_check(connection_, xcb_change_window_attributes_checked(
                                                connection_, root_, XCB_CW_EVENT_MASK, &mask)));
+  // Window managers write the property again with the same window now and then (on focus
+  // changes they do not manage, such as the panel taking the keyboard); only a new one counts.
+  if (watch && activeWindowAtom_ != 0) lastActiveWindow_ = activeWindow();
 }
 
 std::uint32_t X11ClickObserver::activeWindow() {
@@ -124,9 +127,12 @@ void X11ClickObserver::drain() {
     if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
       const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event);
       if (change->atom == activeWindowAtom_ && activeWindowAtom_ != 0 && activeWindowChanged_) {
+        const std::uint32_t active = activeWindow();
+        if (active == lastActiveWindow_) continue;
+        lastActiveWindow_ = active;
         // Read on: the handler may stop this observer, which drains again.
         const ActiveWindowHandler handler = activeWindowChanged_;
-        handler(activeWindow());
+        handler(active);
       }
       continue;
     }

@@ -19,7 +19,7 @@ class X11ClickObserver : public QObject {
  public:
   using Handler = std::function<void(int button)>;
   // Called with the window that the window manager now calls active (_NET_ACTIVE_WINDOW), 0 for
-  // none: Alt+Tab and the like take the keyboard without any click.
+  // none, each time that changes: Alt+Tab and the like take the keyboard without any click.
   using ActiveWindowHandler = std::function<void(std::uint32_t window)>;
 
   // `display` as in $DISPLAY; empty for the one Qt uses.
@@ -52,6 +52,7 @@ class X11ClickObserver : public QObject {
   std::uint8_t xinputOpcode_ = 0;
   QSocketNotifier* notifier_ = nullptr;
   std::uint32_t activeWindowAtom_ = 0;
+  std::uint32_t lastActiveWindow_ = 0;
   Handler handler_;
   ActiveWindowHandler activeWindowChanged_;
 };
