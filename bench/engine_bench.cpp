@@ -25,6 +25,26 @@ void BM_ParseAmount(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseAmount);
 
+// The amounts people write: spellings, compounds, arithmetic, a currency, other digits; each
+// must read in a few microseconds.
+void BM_ReadWrittenAmount(benchmark::State& state) {
+  const char* texts[] = {"1.5 lakh crore",    "2 crore 50 lakh",
+                         "(1 cr - 20 l) / 2", "1.5 lakh * 12",
+                         "Rs. 5 lakh",        "\u20B9 207.8 Cr",
+                         "10k/4 + 3 cr 40 l", "\u0968.\u096B \u0915\u0930\u094B\u0921\u093C"};
+  std::size_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(UnitType::parseAmount(texts[i++ % 8]));
+}
+BENCHMARK(BM_ReadWrittenAmount);
+
+// The converter's own reading: locale decimal sign and the currencies it knows.
+void BM_ReadAmountInConverter(benchmark::State& state) {
+  auto view = CurrencyConverterView::create(ovantic::ConverterServices{{}, {}, {}, "de_DE"});
+  view->exchangeRates = {{"INR", 83.12}, {"EUR", 0.92}};
+  for (auto _ : state) benchmark::DoNotOptimize(view->readAmountText("\u20B9 2,5 cr + 50 l"));
+}
+BENCHMARK(BM_ReadAmountInConverter);
+
 std::shared_ptr<CurrencyConverterView> indianConverter() {
   auto view = CurrencyConverterView::create(ovantic::ConverterServices{{}, {}, {}, "en_IN"});
   view->exchangeRates = {{"INR", 83.12}, {"EUR", 0.92}};

@@ -13,7 +13,10 @@ for target in build/fuzz/fuzz/*_fuzz; do
   corpus=build/fuzz/corpus/$name
   mkdir -p "$corpus"
   log=build/fuzz/$name.log
-  if ! "$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 "$corpus" >"$log" 2>&1; then
+  # A target's dictionary, when it has one, seeds the words of its grammar.
+  dict=()
+  [ -f "fuzz/${name%_fuzz}.dict" ] && dict=(-dict="fuzz/${name%_fuzz}.dict")
+  if ! "$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 "${dict[@]}" "$corpus" >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzz: $name found a failure (log: $log)" >&2
     exit 1

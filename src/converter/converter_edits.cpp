@@ -23,14 +23,26 @@ void CurrencyConverterView::applyChanges() {
   }
   if (amountText != seenAmount_) {
     seenAmount_ = amountText;
-    // The badge reads the text as typed: commas and blanks included.
-    const auto detection = UnitType::detect(seenAmount_);
-    detectedFromUnit = detection ? detection->unit : UnitType(UnitType::none);
+    // The badge reads the text as typed, the way the conversion does.
+    const auto reading = readAmountText(seenAmount_);
+    detectedFromUnit = reading ? reading->unit : UnitType(UnitType::none);
+    if (reading && !reading->currency.empty()) followNamedCurrency(reading->currency);
     convert();
   }
 }
 
+void CurrencyConverterView::followNamedCurrency(const std::string& code) {
+  if (code == fromCurrency) return;
+  if (code == toCurrency) toCurrency = fromCurrency;
+  fromCurrency = code;
+  // Part of this one edit: the amount's conversion below covers the new pair.
+  seenFrom_ = fromCurrency;
+  seenTo_ = toCurrency;
+}
+
 void CurrencyConverterView::editAmount(std::string text) {
+  // What the user types stands for itself, whatever a swap carried before.
+  carriedAmount_.reset();
   amountText = std::move(text);
   applyChanges();
 }
@@ -48,6 +60,8 @@ void CurrencyConverterView::selectToCurrency(std::string code) {
 void CurrencyConverterView::copyResult() {
   // "Copied!" takes no clicks, so at most one reset of the result row is pending.
   if (showCopiedForMain) return;
+  // "---", "Invalid" and a result waiting for rates hold no amount worth pasting anywhere.
+  if (!numberInResult(resultText)) return;
   copyToClipboard(extractValueWithCurrency(resultText));
   if (scheduleCopiedReset([](CurrencyConverterView& view) { view.showCopiedForMain = false; })) {
     showCopiedForMain = true;
@@ -60,6 +74,14 @@ void CurrencyConverterView::copyConversion(const ConversionEntry& entry) {
   // a later click's "Copied!".
   if (scheduleCopiedReset([](CurrencyConverterView& view) { view.copiedUnit.reset(); })) {
     copiedUnit = entry.unit;
+  }
+}
+
+void CurrencyConverterView::copyExact() {
+  if (showCopiedForExact || exactText.empty()) return;
+  copyToClipboard(exactText);
+  if (scheduleCopiedReset([](CurrencyConverterView& view) { view.showCopiedForExact = false; })) {
+    showCopiedForExact = true;
   }
 }
 

@@ -1,5 +1,9 @@
 #include "converter/currency_converter_view.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
 #include "notation/number_formats.h"
 #include "notation/number_reading.h"
 #include "notation/user_locale.h"
@@ -52,13 +56,17 @@ std::optional<double> CurrencyConverterView::getRate(std::string_view code) cons
 }
 
 void CurrencyConverterView::convert() {
-  std::string typed = amountText;
-  std::erase(typed, ',');
-  const std::optional<double> amount = UnitType::parseAmount(typed);
+  std::optional<double> amount;
+  if (carriedAmount_ && carriedAmount_->text == amountText) {
+    amount = carriedAmount_->amount;
+  } else if (const auto reading = readAmountText(amountText)) {
+    amount = reading->amount;
+  }
   if (!amount) {
     if (amountText.empty()) {
       resultText = "---";
       allConversions.clear();
+      exactText.clear();
     } else {
       resultText = "Invalid";
     }
@@ -69,11 +77,20 @@ void CurrencyConverterView::convert() {
   const std::optional<double> toRate = getRate(toCurrency);
   const std::optional<std::string> line = rateLine();
   if (!fromRate || !toRate || !line) {
+    // The amount is fine; what is missing is a rate, and an older answer would belong to another
+    // amount.
+    resultText = "---";
+    allConversions.clear();
+    exactText.clear();
     rateText = "Loading rates...";
     return;
   }
 
   const double converted = *amount / *fromRate * *toRate;
+  if (!std::isfinite(converted)) {
+    resultText = "Invalid";
+    return;
+  }
   allConversions = generateAllConversions(converted, toCurrency);
 
   const UnitFormatting display = UnitType::formatValue(converted, toCurrency);
@@ -81,8 +98,53 @@ void CurrencyConverterView::convert() {
   const double shown = readNumber(display.formatted).value_or(converted);
   const std::string number = formats_->upToTwoDecimals(shown).value_or("--");
   resultText = currencyFlag(toCurrency) + " " + number + unitSuffix(display.unit);
+  shownResult_ = ExactAmount{resultText, converted};
+
+  const std::string symbol = getCurrencySymbol(toCurrency);
+  // A sign is written against the number (₹10.00); a code or a word keeps a blank (CHF 10.00).
+  const bool spaced = !symbol.empty() && std::isalpha(static_cast<unsigned char>(symbol.back()));
+  exactText = symbol + (spaced ? " " : "") + formats_->twoDecimals(converted).value_or("--");
 
   rateText = *line;
+}
+
+std::optional<AmountReading> CurrencyConverterView::readAmountText(std::string_view text) const {
+  const AmountSyntax syntax{formats_->decimalComma(), [this](std::string_view typed) {
+                              return currencyNamedBy(typed).has_value();
+                            }};
+  std::optional<AmountReading> reading = readAmount(text, syntax);
+  if (reading && !reading->currency.empty()) {
+    reading->currency = currencyNamedBy(reading->currency).value_or("");
+  }
+  return reading;
+}
+
+std::optional<std::string> CurrencyConverterView::currencyNamedBy(std::string_view typed) const {
+  std::string upper(typed);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const auto upperSymbol = [](std::string symbol) {
+    for (char& c : symbol) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return symbol;
+  };
+  const auto& codes = currencies();
+  if (upper.size() == 3 &&
+      std::all_of(upper.begin(), upper.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+    if (std::find(codes.begin(), codes.end(), upper) != codes.end() || getRate(upper)) {
+      return upper;
+    }
+  }
+  if (upperSymbol(getCurrencySymbol(fromCurrency)) == upper) return fromCurrency;
+  // Signs several currencies write stand for the best known of them.
+  static const std::map<std::string, std::string, std::less<>> kCommonSigns{
+      {"$", "USD"},  {"US$", "USD"},    {"\u20B9", "INR"}, {"\u20A8", "INR"},
+      {"RS", "INR"}, {"\u20AC", "EUR"}, {"\u00A3", "GBP"}, {"\u00A5", "JPY"}};
+  if (const auto found = kCommonSigns.find(upper); found != kCommonSigns.end()) {
+    return found->second;
+  }
+  for (const std::string& code : codes) {
+    if (upperSymbol(getCurrencySymbol(code)) == upper) return code;
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> CurrencyConverterView::rateLine() const {
@@ -125,8 +187,13 @@ std::string CurrencyConverterView::formatValueWithCurrency(double value, UnitTyp
 
 void CurrencyConverterView::swapCurrencies() {
   std::swap(fromCurrency, toCurrency);
+  const std::optional<ExactAmount> exact =
+      shownResult_ && shownResult_->text == resultText ? shownResult_ : std::nullopt;
   // Read after the swap on purpose: a one-piece result is cleaned of the new target's flag.
   amountText = amountFromResult(resultText);
+  // The field shows the rounded result, but the amount behind it is the exact one.
+  carriedAmount_.reset();
+  if (exact) carriedAmount_ = ExactAmount{amountText, exact->amount};
   convert();
   applyChanges();
 }

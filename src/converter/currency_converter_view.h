@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "notation/amount_expression.h"
 #include "notation/unit_type.h"
 #include "platform/clipboard.h"
 #include "platform/http_client.h"
@@ -56,8 +57,12 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   bool isLoading = false;
   UnitType detectedFromUnit = UnitType::none;
   std::vector<ConversionEntry> allConversions;
+  // The converted amount in full digits with the target's sign (₹10,26,17,209.04), the first
+  // line of All Units; empty while there is no conversion.
+  std::string exactText;
   std::optional<UnitType> copiedUnit;
   bool showCopiedForMain = false;
+  bool showCopiedForExact = false;
   RateTable exchangeRates;
 
   // Called after asynchronous work (a rate reply) changed state, so a view can redraw.
@@ -97,6 +102,13 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   // seconds; without a main queue nothing could end "Copied!", so it is not shown.
   void copyResult();
   void copyConversion(const ConversionEntry& entry);
+  void copyExact();
+  // Reads a typed amount in this converter's locale. A currency the amount names comes back as
+  // its code; an amount naming a currency this converter does not know is no amount.
+  std::optional<AmountReading> readAmountText(std::string_view text) const;
+  // The code a currency word or sign names here ("usd", "Rs", "$"); `$` is the source currency
+  // when that writes `$`, otherwise the dollar.
+  std::optional<std::string> currencyNamedBy(std::string_view typed) const;
   // Uses what a rate request came to; `fetchRates` calls it on the main queue.
   void applyRates(const RateFeedResult& result);
   // The amount a swap carries over for a shown result: the number read in this converter's
@@ -114,6 +126,20 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   std::optional<std::string> rateLine() const;
   // Queues `reset` for when "Copied!" ends; false when there is no queue to put it on.
   bool scheduleCopiedReset(std::function<void(CurrencyConverterView&)> reset);
+  // The number and unit a result text shows, read in this converter's locale.
+  std::optional<std::pair<double, UnitType>> numberInResult(std::string_view text) const;
+  // An amount typed in a currency's name makes that the source; naming the target turns the
+  // pair round.
+  void followNamedCurrency(const std::string& code);
+
+  // A text with the exact amount behind it: the result as shown, and the swap's rounded amount,
+  // so that swapping back and forth never loses what the rounding hid.
+  struct ExactAmount {
+    std::string text;
+    double amount;
+  };
+  std::optional<ExactAmount> shownResult_;
+  std::optional<ExactAmount> carriedAmount_;
 
   ConverterServices services_;
   std::string localeId_;

@@ -53,34 +53,40 @@ std::string CurrencyConverterView::extractNumericValue(std::string_view text) co
   return withoutFlagAndCommas(text, toCurrency);
 }
 
-std::string CurrencyConverterView::amountFromResult(std::string_view text) const {
+std::optional<std::pair<double, UnitType>> CurrencyConverterView::numberInResult(
+    std::string_view text) const {
   // A result reads "<flag> <number>[ <unit>]"; the number is in this converter's locale, whose
   // grouping, decimal mark and digits need not be ASCII at all.
   std::vector<std::string_view> pieces = splitAtSpaces(text);
-  if (pieces.size() >= 2) {
-    UnitType unit = UnitType::none;
-    if (pieces.size() >= 3) {
-      for (const UnitType candidate : UnitType::allCases()) {
-        if (candidate != UnitType::none && candidate.shortForm() == pieces.back()) unit = candidate;
-      }
-      if (unit != UnitType::none) pieces.pop_back();
+  if (pieces.size() < 2) return std::nullopt;
+  UnitType unit = UnitType::none;
+  if (pieces.size() >= 3) {
+    for (const UnitType candidate : UnitType::allCases()) {
+      if (candidate != UnitType::none && candidate.shortForm() == pieces.back()) unit = candidate;
     }
-    const std::size_t start = pieces[0].size() + 1;
-    std::size_t length = 0;
-    for (std::size_t i = 1; i < pieces.size(); ++i) length += pieces[i].size() + (i > 1 ? 1 : 0);
-    const auto number = formats_->read(text.substr(start, length));
-    // An infinite or NaN reading is no amount anyone could type.
-    if (number && std::isfinite(*number)) {
-      // The shortest text that reads back as the same double, so nothing the result showed is
-      // lost, and one that the amount field reads whatever the locale.
-      char buffer[400];
-      const auto written =
-          std::to_chars(buffer, buffer + sizeof buffer, *number, std::chars_format::fixed);
-      if (written.ec == std::errc()) {
-        std::string amount(buffer, written.ptr);
-        if (unit != UnitType::none) amount += " " + std::string(unit.shortForm());
-        return amount;
-      }
+    if (unit != UnitType::none) pieces.pop_back();
+  }
+  const std::size_t start = pieces[0].size() + 1;
+  std::size_t length = 0;
+  for (std::size_t i = 1; i < pieces.size(); ++i) length += pieces[i].size() + (i > 1 ? 1 : 0);
+  const auto number = formats_->read(text.substr(start, length));
+  // An infinite or NaN reading is no amount anyone could type.
+  if (!number || !std::isfinite(*number)) return std::nullopt;
+  return std::pair{*number, unit};
+}
+
+std::string CurrencyConverterView::amountFromResult(std::string_view text) const {
+  if (const auto shown = numberInResult(text)) {
+    const auto [number, unit] = *shown;
+    // The shortest text that reads back as the same double, so nothing the result showed is
+    // lost, and one that the amount field reads whatever the locale.
+    char buffer[400];
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
+    if (written.ec == std::errc()) {
+      std::string amount(buffer, written.ptr);
+      if (unit != UnitType::none) amount += " " + std::string(unit.shortForm());
+      return amount;
     }
   }
   return extractNumericValue(text);

@@ -1,5 +1,6 @@
 #include "notation/number_formats.h"
 
+#include <unicode/dcfmtsym.h>
 #include <unicode/fmtable.h>
 #include <unicode/locid.h>
 #include <unicode/numberformatter.h>
@@ -30,6 +31,11 @@ class IcuNumberFormats final : public NumberFormats {
     UErrorCode status = U_ZERO_ERROR;
     reader_.reset(icu::NumberFormat::createInstance(locale, status));
     if (U_FAILURE(status)) reader_.reset();
+    status = U_ZERO_ERROR;
+    const icu::DecimalFormatSymbols symbols(locale, status);
+    decimalComma_ = U_SUCCESS(status) &&
+                    symbols.getSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol) ==
+                        icu::UnicodeString(u",");
   }
 
   std::optional<std::string> twoDecimals(double value) const override {
@@ -57,6 +63,7 @@ class IcuNumberFormats final : public NumberFormats {
     if (U_FAILURE(status)) return std::nullopt;
     return value;
   }
+  bool decimalComma() const override { return decimalComma_; }
 
  private:
   static std::optional<std::string> format(const LocalizedNumberFormatter& formatter,
@@ -73,6 +80,7 @@ class IcuNumberFormats final : public NumberFormats {
   LocalizedNumberFormatter upTo_;
   std::unique_ptr<icu::NumberFormat> reader_;
   mutable std::mutex readerMutex_;
+  bool decimalComma_ = false;
 };
 
 }  // namespace

@@ -21,6 +21,8 @@ class NumberFormats {
   // Reads back a number as this locale shows it (its digits, grouping and decimal mark); absent
   // unless the whole text is one number.
   virtual std::optional<double> read(std::string_view text) const = 0;
+  // Whether this locale writes a comma as its decimal sign (2,5).
+  virtual bool decimalComma() const = 0;
 
   virtual ~NumberFormats() = default;
 };

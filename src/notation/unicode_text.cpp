@@ -4,7 +4,6 @@
 #include <unicode/utf8.h>
 
 #include <cstdint>
-#include <utility>
 
 namespace ovantic {
 
@@ -13,22 +12,6 @@ namespace {
 bool isTrimmedBlank(UChar32 c) {
   return c == u'\t' || u_charType(c) == U_SPACE_SEPARATOR;
 }
-
-}  // namespace
-
-void trimBlanks(icu::UnicodeString& text) {
-  int32_t end = text.length();
-  while (end > 0) {
-    const int32_t before = text.moveIndex32(end, -1);
-    if (!isTrimmedBlank(text.char32At(before))) break;
-    end = before;
-  }
-  int32_t start = 0;
-  while (start < end && isTrimmedBlank(text.char32At(start))) start = text.moveIndex32(start, 1);
-  text.retainBetween(start, end);
-}
-
-namespace {
 
 // Walks UTF-8 one code point at a time; malformed bytes come back as negative code points, which
 // are never blanks.
@@ -64,33 +47,6 @@ std::string trimBlanks(std::string_view utf8) {
   }
   return std::string(
       utf8.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
-}
-
-bool isValidUtf8(std::string_view text) {
-  if (text.size() > static_cast<std::size_t>(INT32_MAX)) return false;
-  const Utf8Cursor cursor{reinterpret_cast<const uint8_t*>(text.data()),
-                          static_cast<int32_t>(text.size())};
-  int32_t index = 0;
-  while (index < cursor.length) {
-    if (cursor.at(index) < 0) return false;
-  }
-  return true;
-}
-
-void removeAllIgnoringCase(icu::UnicodeString& text, const icu::UnicodeString& what) {
-  const int32_t n = what.length();
-  if (n == 0) return;
-  icu::UnicodeString kept;
-  int32_t i = 0;
-  while (i < text.length()) {
-    if (i + n <= text.length() && text.caseCompare(i, n, what, U_FOLD_CASE_DEFAULT) == 0) {
-      i += n;
-    } else {
-      kept.append(text.charAt(i));
-      ++i;
-    }
-  }
-  text = std::move(kept);
 }
 
 }  // namespace ovantic

@@ -27,6 +27,29 @@ AllConversionsView::AllConversionsView(ValueFormatter formatValue, QWidget* pare
   heading_->setTextFormat(Qt::PlainText);
   heading_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   layout_->addWidget(heading_);
+  exact_ = makeLine(QStringLiteral("exactLine"), QString());
+  exact_.card->setVisible(false);
+  connect(exact_.card, &RoundedCard::clicked, this, [this] {
+    if (onExactClicked) onExactClicked();
+  });
+}
+
+void AllConversionsView::setExact(const QString& label, const QString& text, bool copied) {
+  if (label != exact_.flag->property("fullLabel").toString()) {
+    const qsizetype flagLength = leadingFlagLength(label);
+    exact_.flag->setProperty("fullLabel", label);
+    exact_.flag->setProperty("flag", label.left(flagLength));
+    exact_.flag->setVisible(flagLength > 0);
+    exact_.label->setText(label.mid(flagLength).trimmed());
+  }
+  exactCopied_ = copied;
+  exact_.card->setVisible(!text.isEmpty());
+  // As on the other lines, the copied amount stays in view, and the name says the amount alone.
+  const QString shown = copied ? copiedText + QLatin1Char(' ') + text : text;
+  if (exact_.value->text() != shown) exact_.value->setText(shown);
+  exact_.card->setAccessibleName(shown);
+  exact_.card->setAccessibleDescription(QStringLiteral("Exact amount; press to copy"));
+  styleExact();
 }
 
 RoundedCard* AllConversionsView::line(int index) const {
@@ -50,6 +73,39 @@ void AllConversionsView::setCopiedUnit(std::optional<UnitType> unit) {
   refreshValues();
 }
 
+AllConversionsView::Line AllConversionsView::makeLine(const QString& name,
+                                                      const QString& fullLabel) {
+  auto* card = new RoundedCard(kLineRadius, this);
+  card->setObjectName(name);
+  auto* row = new QHBoxLayout(card);
+  row->setContentsMargins(10, 6, 10, 6);
+  // The flag is a picture of its own, as tall as the line's text, and the label the words after
+  // it.
+  const qsizetype flagLength = leadingFlagLength(fullLabel);
+  auto* flag = new QLabel(card);
+  flag->setObjectName(QStringLiteral("conversionFlag"));
+  flag->setProperty("flag", fullLabel.left(flagLength));
+  flag->setVisible(flagLength > 0);
+  auto* label = new QLabel(fullLabel.mid(flagLength).trimmed(), card);
+  label->setObjectName(QStringLiteral("conversionLabel"));
+  label->setTextFormat(Qt::PlainText);
+  auto* value = new WrappingLabel(card);
+  value->setObjectName(QStringLiteral("conversionValue"));
+  value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // The card is the click target, whatever part of it is hit.
+  flag->setAttribute(Qt::WA_TransparentForMouseEvents);
+  label->setAttribute(Qt::WA_TransparentForMouseEvents);
+  value->setAttribute(Qt::WA_TransparentForMouseEvents);
+  // The label keeps its width; the value takes the rest and wraps within it.
+  label->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+  row->addWidget(flag, 0, Qt::AlignVCenter);
+  row->addWidget(label, 0, Qt::AlignVCenter);
+  row->addWidget(value, 1);
+  card->setClickable(true);
+  layout_->addWidget(card);
+  return {card, flag, label, value};
+}
+
 void AllConversionsView::rebuild() {
   for (const Line& line : lines_) {
     layout_->removeWidget(line.card);
@@ -59,35 +115,10 @@ void AllConversionsView::rebuild() {
   lines_.reserve(entries_.size());
   for (std::size_t index = 0; index < entries_.size(); ++index) {
     const ConversionEntry& entry = entries_[index];
-    auto* card = new RoundedCard(kLineRadius, this);
-    card->setObjectName(QStringLiteral("conversionLine_") +
-                        QString::fromUtf8(entry.unit.rawValue()));
-    auto* row = new QHBoxLayout(card);
-    row->setContentsMargins(10, 6, 10, 6);
-    // The flag is a picture of its own, as tall as the line's text, and the label the words after
-    // it.
-    const QString fullLabel = QString::fromStdString(entry.label);
-    const qsizetype flagLength = leadingFlagLength(fullLabel);
-    auto* flag = new QLabel(card);
-    flag->setObjectName(QStringLiteral("conversionFlag"));
-    flag->setProperty("flag", fullLabel.left(flagLength));
-    flag->setVisible(flagLength > 0);
-    auto* label = new QLabel(fullLabel.mid(flagLength).trimmed(), card);
-    label->setObjectName(QStringLiteral("conversionLabel"));
-    label->setTextFormat(Qt::PlainText);
-    auto* value = new WrappingLabel(card);
-    value->setObjectName(QStringLiteral("conversionValue"));
-    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // The card is the click target, whatever part of it is hit.
-    flag->setAttribute(Qt::WA_TransparentForMouseEvents);
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    value->setAttribute(Qt::WA_TransparentForMouseEvents);
-    // The label keeps its width; the value takes the rest and wraps within it.
-    label->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
-    row->addWidget(flag, 0, Qt::AlignVCenter);
-    row->addWidget(label, 0, Qt::AlignVCenter);
-    row->addWidget(value, 1);
-    card->setClickable(true);
+    const Line line =
+        makeLine(QStringLiteral("conversionLine_") + QString::fromUtf8(entry.unit.rawValue()),
+                 QString::fromStdString(entry.label));
+    RoundedCard* card = line.card;
     const UnitType unit = entry.unit;
     connect(card, &RoundedCard::clicked, this, [this, unit] {
       // Look the entry up at click time: the list may have been rebuilt since the line was made.
@@ -98,11 +129,10 @@ void AllConversionsView::rebuild() {
         }
       }
     });
-    layout_->addWidget(card);
     // A layout shows a new child of a visible parent only on the next event-loop turn; the line
     // must be there as soon as the list is.
     card->setVisible(true);
-    lines_.push_back({card, flag, label, value});
+    lines_.push_back(line);
   }
   refreshValues();
 }
@@ -135,11 +165,19 @@ void AllConversionsView::applyStyle(const QPalette& palette) {
   card_ = style::controlBackground(palette);
   style::setTextColor(heading_, secondary_);
   for (std::size_t index = 0; index < lines_.size(); ++index) styleLine(index);
+  styleExact();
 }
 
 void AllConversionsView::styleLine(std::size_t index) {
+  paintLine(lines_[index], copiedUnit_ == entries_[index].unit);
+}
+
+void AllConversionsView::styleExact() {
+  paintLine(exact_, exactCopied_);
+}
+
+void AllConversionsView::paintLine(const Line& line, bool copied) {
   if (!card_.isValid()) return;  // Not styled yet; applyStyle() will come back here.
-  const Line& line = lines_[index];
   line.card->setFill(card_);
   const QFont labelFont = style::systemFont(11, QFont::Medium);
   line.label->setFont(labelFont);
@@ -148,7 +186,6 @@ void AllConversionsView::styleLine(std::size_t index) {
     line.flag->setPixmap(flagPixmap(flag, labelFont.pixelSize(), devicePixelRatioF()));
   }
   style::setTextColor(line.label, secondary_);
-  const bool copied = copiedUnit_ == entries_[index].unit;
   line.value->setFont(copied ? style::systemFont(11, QFont::Medium)
                              : style::monospacedFont(11, QFont::Medium));
   style::setTextColor(line.value, copied ? green_ : primary_);

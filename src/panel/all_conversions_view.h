@@ -30,6 +30,11 @@ class AllConversionsView : public QWidget {
   bool setEntries(const std::vector<ConversionEntry>& entries);
   const std::vector<ConversionEntry>& entries() const { return entries_; }
   void setCopiedUnit(std::optional<UnitType> unit);
+  // The first line: the exact amount in full digits (no line while `text` is empty), or
+  // "Copied!" while `copied`.
+  void setExact(const QString& label, const QString& text, bool copied);
+  RoundedCard* exactLine() const { return exact_.card; }
+  WrappingLabel* exactValueLabel() const { return exact_.value; }
 
   int lineCount() const { return static_cast<int>(lines_.size()); }
   RoundedCard* line(int index) const;
@@ -39,6 +44,7 @@ class AllConversionsView : public QWidget {
 
   // Runs with the entry of a clicked line.
   std::function<void(const ConversionEntry&)> onLineClicked;
+  std::function<void()> onExactClicked;
 
  private:
   struct Line {
@@ -48,15 +54,20 @@ class AllConversionsView : public QWidget {
     WrappingLabel* value;
   };
 
+  Line makeLine(const QString& name, const QString& fullLabel);
   void rebuild();
   void refreshValues();
   void styleLine(std::size_t index);
+  void styleExact();
+  void paintLine(const Line& line, bool copied);
 
   ValueFormatter formatValue_;
   QVBoxLayout* layout_;
   QLabel* heading_;
   std::vector<ConversionEntry> entries_;
   std::vector<Line> lines_;
+  Line exact_{};
+  bool exactCopied_ = false;
   std::optional<UnitType> copiedUnit_;
   QColor secondary_, primary_, green_, card_;
 };

@@ -154,6 +154,10 @@ void ConverterPanel::Private::build() {
     model->copyConversion(entry);
     sync();
   };
+  list->onExactClicked = [this] {
+    model->copyExact();
+    sync();
+  };
 
   // Reading order for the keyboard: refresh, then the rows top to bottom, then the credit.
   QWidget::setTabOrder(header->refreshButton(), header->menuButton());
@@ -174,6 +178,7 @@ void ConverterPanel::Private::build() {
   focusRing->track(conversion->swapButton(), 11, 2);
   focusRing->track(resultRow->picker(), 10, 2);
   focusRing->track(resultRow->resultArea(), 7, 5);
+  focusRing->track(list->exactLine(), 10, 2);
   focusRing->track(footer->rateLabel(), 4, 2);
   focusRing->track(footer->lastUpdatedLabel(), 4, 2);
   focusRing->track(footer->creditLink(), 4, 2);
@@ -244,9 +249,13 @@ void ConverterPanel::Private::redraw() {
   }
 
   AllConversionsView* list = conversion->allConversionsView();
+  list->setExact(qs(CurrencyConverterView::currencyFlag(m.toCurrency) + " Exact"), qs(m.exactText),
+                 m.showCopiedForExact);
   if (list->setEntries(m.allConversions)) {
-    // New lines join the keyboard order right after the result, before the credit link.
-    QWidget* previous = resultRow->resultArea();
+    // New lines join the keyboard order right after the result and the exact amount, before the
+    // credit link.
+    QWidget::setTabOrder(resultRow->resultArea(), list->exactLine());
+    QWidget* previous = list->exactLine();
     for (int i = 0; i < list->lineCount(); ++i) {
       QWidget::setTabOrder(previous, list->line(i));
       focusRing->track(list->line(i), 10, 2);
@@ -257,7 +266,7 @@ void ConverterPanel::Private::redraw() {
     QWidget::setTabOrder(footer->lastUpdatedLabel(), footer->creditLink());
   }
   list->setCopiedUnit(m.copiedUnit);
-  list->setVisible(!m.allConversions.empty());
+  list->setVisible(!m.allConversions.empty() || !m.exactText.empty());
 
   footer->setRateText(qs(m.rateText));
   footer->setLastUpdatedText(qs(m.lastUpdatedText));

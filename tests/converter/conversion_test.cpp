@@ -80,14 +80,15 @@ TEST_F(Conversion, EmptyAmountClearsButUnreadableKeepsTheTable) {
   EXPECT_EQ(view().rateText, "sentinel");
 }
 
-TEST_F(Conversion, MissingRateKeepsTheLastResult) {
+TEST_F(Conversion, AReadableAmountWithoutARateWaits) {
   convert("5", "USD", "INR");
-  const std::string shown = view().resultText;
-  const auto table = view().allConversions;
-  convert("7", "GBP", "INR");
+  convert("2.5 c", "GBP", "INR");
+  ASSERT_EQ(view().resultText, "Invalid");
+  convert("2.5 cr", "GBP", "INR");
   EXPECT_EQ(view().rateText, "Loading rates...");
-  EXPECT_EQ(view().resultText, shown);
-  EXPECT_EQ(view().allConversions, table);
+  EXPECT_EQ(view().resultText, "---") << "an older answer belongs to another amount";
+  EXPECT_TRUE(view().allConversions.empty());
+  EXPECT_TRUE(view().exactText.empty());
 }
 
 TEST(ConversionBeforeRates, OnlyTheDollarConverts) {
@@ -140,12 +141,21 @@ TEST_F(Conversion, TargetWithoutFlagStillConverts) {
   EXPECT_EQ(view().allConversions[0].label, " Units");
 }
 
-TEST_F(Conversion, NotANumberAndInfinityDoNotBreakAnything) {
-  convert("nan", "USD", "INR");
-  EXPECT_TRUE(view().allConversions.empty());
-  EXPECT_EQ(view().resultText.rfind(kIndia + " ", 0), 0u);
-  convert("1e400", "USD", "USD");
-  EXPECT_EQ(view().allConversions.size(), 3u);
+TEST_F(Conversion, NotANumberAndInfinityAreInvalid) {
+  for (const char* amount : {"nan", "1e400", "1e308 * 10", "1/0", "1e308"}) {
+    convert(amount, "USD", "INR");  // 1e308 dollars are finite, their rupees are not
+    EXPECT_EQ(view().resultText, "Invalid") << amount;
+  }
+}
+
+TEST_F(Conversion, DecimalCommaFollowsTheUsersNumbers) {
+  ConverterUnderTest german("de_DE");
+  german.view->toCurrency = "USD";
+  german.view->amountText = "2,5 cr";
+  german.view->convert();
+  EXPECT_EQ(german.view->resultText, kUnitedStates + " 25 M");
+  convert("2,5 cr", "USD", "USD");
+  EXPECT_EQ(view().resultText, kUnitedStates + " 250 M");
 }
 
 struct Rows {

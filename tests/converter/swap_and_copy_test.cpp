@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 
+#include <cmath>
+
 #include "fakes.h"
 
 namespace ovantic {
@@ -70,7 +72,45 @@ TEST(SwapInEveryLocale, CarriesTheShownNumberAndUnit) {
     view.convert();
     view.swapCurrencies();
     EXPECT_EQ(view.amountText, "207.8 Cr");
+
+    // Every text Ovantic copies reads back as the amount it shows, in the currency it names.
+    view.fromCurrency = "USD";
+    view.toCurrency = "INR";
+    view.amountText = "1234567";
+    view.convert();
+    std::vector<std::pair<std::string, double>> copies{
+        {view.extractValueWithCurrency(view.resultText), 10.26e7}, {view.exactText, 102617209.04}};
+    for (const ConversionEntry& entry : view.allConversions) {
+      copies.emplace_back(view.formatValueWithCurrency(entry.value, entry.unit, "INR"),
+                          std::round(entry.value * 100) / 100 * entry.unit.multiplier());
+    }
+    for (const auto& [copy, amount] : copies) {
+      const auto reading = view.readAmountText(copy);
+      if (!reading) {
+        ADD_FAILURE() << copy;
+        continue;
+      }
+      EXPECT_NEAR(reading->amount, amount, amount * 1e-12) << copy;
+      EXPECT_EQ(reading->currency, "INR") << copy;
+    }
   }
+}
+
+TEST(SwapExactly, AnyNumberOfSwapsGivesBackTheFirstAmount) {
+  ConverterUnderTest c("en_IN");
+  CurrencyConverterView& view = *c.view;
+  view.exchangeRates = {{"INR", 83.12}};
+  view.editAmount("1,234,567");
+  EXPECT_EQ(view.resultText, kIndia + " 10.26 Cr");
+  EXPECT_EQ(view.exactText, "\u20B910,26,17,209.04");
+  for (int i = 0; i < 10; ++i) view.swapCurrencies();
+  EXPECT_EQ(view.amountText, "1.23 M") << "the field shows the rounded result";
+  EXPECT_EQ(view.exactText, "\u20B910,26,17,209.04");
+  view.swapCurrencies();
+  EXPECT_EQ(view.exactText, "$12,34,567.00");
+  view.swapCurrencies();
+  view.editAmount("1.23M");  // typed, it is what it says
+  EXPECT_EQ(view.exactText, "\u20B910,22,37,600.00");
 }
 
 TEST_F(Swap, PlaceholderResultsBecomeTheAmount) {
@@ -142,6 +182,52 @@ TEST(Copy, WithoutAQueueCopiesButNeverShowsCopied) {
   EXPECT_FALSE(c.view->showCopiedForMain);
   EXPECT_FALSE(c.view->copiedUnit.has_value());
   EXPECT_EQ(c.clipboard->texts, (std::vector<std::string>{"\u20B9 2.5 Cr", "\u20B9 250.00 L"}));
+}
+
+TEST(Copy, OnlyNumbersReachTheClipboard) {
+  auto queue = std::make_shared<fakes::ClockedMainQueue>();
+  auto clipboard = std::make_shared<fakes::RecordingClipboard>();
+  auto view = CurrencyConverterView::create(ConverterServices{queue, nullptr, clipboard, "en_IN"});
+  for (const char* result : {"---", "Invalid", "\U0001F1EE\U0001F1F3 --"}) {
+    view->resultText = result;
+    view->copyResult();
+    view->copyExact();
+    EXPECT_FALSE(view->showCopiedForMain || view->showCopiedForExact) << result;
+  }
+  EXPECT_TRUE(clipboard->texts.empty());
+  view->exchangeRates = {{"INR", 83.12}};
+  view->editAmount("1 + 1");
+  view->copyExact();
+  EXPECT_TRUE(view->showCopiedForExact);
+  EXPECT_EQ(clipboard->texts, std::vector<std::string>{"\u20B9166.24"});
+}
+
+// A currency named in the amount moves the picker through the engine; naming the target turns
+// the pair round; a sign shared by several currencies means the source's when it writes it.
+TEST(CurrencyInTheAmount, SelectsTheSource) {
+  ConverterUnderTest c;
+  CurrencyConverterView& view = *c.view;
+  view.exchangeRates = {{"INR", 83.12}, {"EUR", 0.92}, {"SEK", 10.5}};
+  view.editAmount("\u20B9 207.8 Cr");
+  EXPECT_EQ(view.fromCurrency, "INR");
+  EXPECT_EQ(view.toCurrency, "USD");
+  EXPECT_EQ(view.resultText, kUnitedStates + " 25 M");
+  EXPECT_EQ(view.detectedFromUnit, UnitType::crore);
+  view.editAmount("10 eur");
+  EXPECT_EQ(view.fromCurrency, "EUR");
+  EXPECT_EQ(view.toCurrency, "USD");
+  view.editAmount("5 SEK");  // known from the rate table
+  EXPECT_EQ(view.fromCurrency, "SEK");
+  view.selectFromCurrency("CAD");
+  view.editAmount("$5");
+  EXPECT_EQ(view.fromCurrency, "CAD");
+  view.selectFromCurrency("INR");
+  view.editAmount("$ 5");
+  EXPECT_EQ(view.fromCurrency, "USD");
+  EXPECT_EQ(view.toCurrency, "INR") << "the dollar was the target";
+  view.editAmount("10 XAU");  // a code nobody here knows
+  EXPECT_EQ(view.resultText, "Invalid");
+  EXPECT_EQ(view.fromCurrency, "USD");
 }
 
 TEST(Copy, HandsTheExactTextToTheClipboard) {

@@ -285,9 +285,9 @@ class PanelChromeTest : public QObject {
     }
     order.removeDuplicates();
     // Reading order from the amount field round to it again.
-    QCOMPARE(order, (QStringList{"swapButton", "toCurrencyPicker", "resultArea", "line",
-                                 "rateLabel", "lastUpdatedLabel", "creditLink", "refreshButton",
-                                 "fromCurrencyPicker"}));
+    QCOMPARE(order, (QStringList{"swapButton", "toCurrencyPicker", "resultArea", "exactLine",
+                                 "line", "rateLabel", "lastUpdatedLabel", "creditLink",
+                                 "refreshButton", "fromCurrencyPicker"}));
   }
 
   void clicksLeaveTypingInTheAmountField_data() {

@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "panel/all_conversions_view.h"
+#include "panel/currency_picker.h"
 #include "panel/rounded_card.h"
 #include "panel_harness.h"
 
@@ -67,13 +68,28 @@ class PanelCopyTest : public QObject {
     QCOMPARE(h.resultLabel()->text(), qs(h.model->resultText));
   }
 
-  void placeholderResultIsCopiedToo() {
+  void placeholderResultIsNeverCopied() {
     PanelHarness h;
     h.panel->show();  // no rates, no conversion: the result is still "---"
     QTest::mouseClick(h.widget("resultArea"), Qt::LeftButton);
-    QCOMPARE(h.clipboard->texts,
-             std::vector<std::string>{h.model->extractValueWithCurrency("---")});
-    QVERIFY(h.resultLabel()->text().startsWith("Copied!"));
+    QVERIFY(h.clipboard->texts.empty());
+    QCOMPARE(h.resultLabel()->text(), QString("---"));
+  }
+
+  void exactLineLeadsTheListAndCopies() {
+    PanelHarness h;
+    h.showWithRates();
+    // Pasted, as the rupee sign has no key here; it names the target: the pair turns round.
+    const QString pasted = QStringLiteral("\u20B9 207.8 Cr");
+    h.amountField()->setText(pasted);
+    Q_EMIT h.amountField()->textEdited(pasted);
+    QCOMPARE(h.find<CurrencyPicker>("fromCurrencyPicker")->currency(), QString("INR"));
+    auto* list = h.find<AllConversionsView>("allConversionsView");
+    QVERIFY(list->exactLine()->isVisible());
+    QVERIFY(list->exactLine()->y() < list->line(0)->y());
+    QTest::mouseClick(list->exactLine(), Qt::LeftButton);
+    QCOMPARE(h.clipboard->texts, std::vector<std::string>{h.model->exactText});
+    QCOMPARE(list->exactValueLabel()->text(), "Copied! " + qs(h.model->exactText));
   }
 
   void keysCopyTheResult_data() {

@@ -71,8 +71,10 @@ class PanelWiringTest : public QObject {
                                << "L";
     QTest::newRow("unit before number") << "k 12"
                                         << "K";
-    QTest::newRow("grouping commas hide the unit") << "25,000 k"
-                                                   << "";
+    QTest::newRow("grouping commas keep the unit") << "25,000 k"
+                                                   << "K";
+    QTest::newRow("largest scale of a compound") << "2 cr + 50 l"
+                                                 << "Cr";
     QTest::newRow("plain number") << "1234"
                                   << "";
     QTest::newRow("not an amount") << "abc"
