@@ -1,7 +1,10 @@
 // Shows one panel in a window, with rates already in, for looking at it and taking screenshots:
-//   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--open-menu] [--app-menu]
-//                 [--height N] [--tab-to NAME] [--translucent] [--grab FILE] [--seconds N]
-// (--app-menu opens the program's menu from the "⋮" button; "Start at login" shows as on.)
+//   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--open-picker] [--search TEXT]
+//                 [--app-menu] [--height N] [--tab-to NAME] [--translucent] [--grab FILE]
+//                 [--seconds N]
+// (--open-picker opens the target currency's list, --search also types into its search field;
+// the table then lists every current ISO currency, as a full reply does. --app-menu opens the
+// program's menu from the "⋮" button; "Start at login" shows as on.)
 // (--tab-to presses Tab until the control of that object name has the focus; QT_SCALE_FACTOR=2
 // shows it at scale 2.)
 // Under Xvfb: `Xvfb :55 -screen 0 1024x768x24 & DISPLAY=:55 panel_preview --dark &` and then
@@ -19,9 +22,11 @@
 #include "app/app_menu.h"
 #include "converter/currency_converter_view.h"
 #include "doubles.h"
+#include "every_currency.h"
 #include "panel/all_conversions_view.h"
 #include "panel/converter_panel.h"
 #include "panel/currency_picker.h"
+#include "panel/currency_popup.h"
 #include "panel/panel_style.h"
 #include "panel/rounded_card.h"
 #include "panel/visual_effect_view.h"
@@ -120,9 +125,14 @@ int main(int argc, char** argv) {
       QTest::keyClick(panel.findChild<QWidget*>(QStringLiteral("menuButton")), Qt::Key_Space);
     });
   }
-  if (args.contains(QStringLiteral("--open-menu"))) {
-    QTimer::singleShot(600, &panel, [&panel] {
-      panel.findChild<CurrencyPicker*>(QStringLiteral("toCurrencyPicker"))->showMenu();
+  const QString search = option(QStringLiteral("--search"), QString());
+  if (args.contains(QStringLiteral("--open-picker")) || !search.isEmpty()) {
+    QTimer::singleShot(600, &panel, [&panel, model, search] {
+      // After the canned reply has been applied, which replaces the whole table.
+      model->exchangeRates = everyCurrencyRates(model->exchangeRates);
+      auto* picker = panel.findChild<CurrencyPicker*>(QStringLiteral("toCurrencyPicker"));
+      picker->showPopup();
+      QTest::keyClicks(picker->popup()->searchField(), search);
     });
   }
   const int seconds = option(QStringLiteral("--seconds"), QStringLiteral("6")).toInt();

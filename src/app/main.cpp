@@ -13,6 +13,7 @@
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_main_queue.h"
+#include "platform/qt/qt_preferences.h"
 #include "rates/rates_service.h"
 
 // A build for tests bakes in its own rate feed and CA bundle; the shipped program leaves both
@@ -144,6 +145,8 @@ int main(int argc, char* argv[]) {
   services.http = std::make_shared<ovantic::QtHttpClient>(httpOptions);
   services.clipboard = std::make_shared<ovantic::QtClipboard>();
   services.ratesUrl = ratesUrl.empty() ? std::string(ovantic::defaultRatesUrl) : ratesUrl;
+  // The pair chosen last, in $XDG_CONFIG_HOME/ovantic/ovantic.conf; every opening starts there.
+  services.preferences = std::make_shared<ovantic::QtPreferences>();
 
   ovantic::AppDelegate delegate(std::move(services));
   instance.listen();

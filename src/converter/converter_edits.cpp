@@ -13,14 +13,17 @@ constexpr auto kCopiedFeedback = std::chrono::milliseconds(2000);
 void CurrencyConverterView::applyChanges() {
   // Each handler sees one change of one field and converts once for it. A field written twice
   // between two looks counts as one change, the way a redraw coalesces state writes.
-  if (fromCurrency != seenFrom_) {
+  const bool fromChanged = fromCurrency != seenFrom_;
+  const bool toChanged = toCurrency != seenTo_;
+  if (fromChanged) {
     seenFrom_ = fromCurrency;
     convert();
   }
-  if (toCurrency != seenTo_) {
+  if (toChanged) {
     seenTo_ = toCurrency;
     convert();
   }
+  if (fromChanged || toChanged) rememberPair(fromChanged, toChanged);
   if (amountText != seenAmount_) {
     seenAmount_ = amountText;
     // The badge reads the text as typed, the way the conversion does.

@@ -27,7 +27,9 @@ std::shared_ptr<CurrencyConverterView> CurrencyConverterView::create(ConverterSe
 CurrencyConverterView::CurrencyConverterView(ConverterServices services)
     : services_(std::move(services)),
       localeId_(resolveLocaleId(services_.locale)),
-      formats_(NumberFormats::forLocale(localeId_)) {}
+      formats_(NumberFormats::forLocale(localeId_)) {
+  restoreRememberedPair();
+}
 
 CurrencyConverterView::~CurrencyConverterView() = default;
 
@@ -49,6 +51,19 @@ std::string CurrencyConverterView::currencyFlag(std::string_view code) {
 
 std::string CurrencyConverterView::getCurrencySymbol(std::string_view code) const {
   return symbolFor(code);
+}
+
+std::vector<std::string> CurrencyConverterView::offeredCurrencies() const {
+  return offeredCodes(exchangeRates, recentCurrencies, {fromCurrency, toCurrency});
+}
+
+const CurrencyDetails& CurrencyConverterView::describeCurrency(std::string_view code) {
+  return currencyDetails(code);
+}
+
+std::vector<std::string> CurrencyConverterView::findCurrencies(
+    const std::vector<std::string>& codes, std::string_view query) {
+  return searchCurrencies(codes, query);
 }
 
 std::optional<double> CurrencyConverterView::getRate(std::string_view code) const {

@@ -13,6 +13,8 @@
 #include "platform/clipboard.h"
 #include "platform/http_client.h"
 #include "platform/main_queue.h"
+#include "platform/preferences.h"
+#include "rates/currency_details.h"
 #include "rates/rate_feed.h"
 #include "rates/rate_table.h"
 #include "rates/rates_service.h"
@@ -36,6 +38,9 @@ struct ConverterServices {
   std::shared_ptr<Clipboard> clipboard;
   std::string locale;  // ICU locale id such as "en_IN"; empty: the user's
   std::string ratesUrl = defaultRatesUrl;
+  // Where the chosen pair is kept between openings and runs; none: every opening starts at
+  // USD to INR.
+  std::shared_ptr<Preferences> preferences = nullptr;
 };
 
 // The one model behind a panel: all of its state, and the operations the panel calls.
@@ -64,6 +69,8 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   bool showCopiedForMain = false;
   bool showCopiedForExact = false;
   RateTable exchangeRates;
+  // Currencies chosen lately outside the ten, most recent first; offered right after the ten.
+  std::vector<std::string> recentCurrencies;
 
   // Called after asynchronous work (a rate reply) changed state, so a view can redraw.
   std::function<void()> onStateChange;
@@ -75,6 +82,14 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   // The code's flag, or the empty text for a code outside the catalogue.
   static std::string currencyFlag(std::string_view code);
   std::string getCurrencySymbol(std::string_view code) const;
+  // What the pickers offer: the ten, the recent ones, then every other ISO currency of the rate
+  // table by name; the shown pair always among them.
+  std::vector<std::string> offeredCurrencies() const;
+  // English name, flag and countries of a code, from ICU.
+  static const CurrencyDetails& describeCurrency(std::string_view code);
+  // The codes among `codes` whose code, name or country has every word of `query`.
+  static std::vector<std::string> findCurrencies(const std::vector<std::string>& codes,
+                                                 std::string_view query);
 
   std::optional<double> getRate(std::string_view code) const;
   void convert();
@@ -122,6 +137,10 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
 
  private:
   explicit CurrencyConverterView(ConverterServices services);
+  // Takes the pair and the recent currencies from the preferences, where they hold codes.
+  void restoreRememberedPair();
+  // Keeps the pair and notes a newly chosen currency as recent.
+  void rememberPair(bool fromChanged, bool toChanged);
   // The pair's rate line, or nothing while a rate is unknown.
   std::optional<std::string> rateLine() const;
   // Queues `reset` for when "Copied!" ends; false when there is no queue to put it on.

@@ -120,6 +120,12 @@ void ConverterPanel::Private::build() {
     shortcut->setContext(Qt::WidgetWithChildrenShortcut);
     QObject::connect(shortcut, &QShortcut::activated, q, [this] { refresh(); });
   }
+  const auto offer = [weak = std::weak_ptr<CurrencyConverterView>(model)] {
+    const auto converter = weak.lock();
+    return converter ? converter->offeredCurrencies() : CurrencyConverterView::currencies();
+  };
+  amountRow->picker()->setOffer(offer);
+  resultRow->picker()->setOffer(offer);
   QObject::connect(amountRow->picker(), &CurrencyPicker::currencySelected, q,
                    [this](const QString& code) {
                      model->selectFromCurrency(code.toStdString());

@@ -1,13 +1,11 @@
 #include "panel/currency_picker.h"
 
-#include <QAction>
 #include <QFontMetrics>
-#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 
 #include "converter/currency_converter_view.h"
-#include "panel/flag_image.h"
+#include "panel/currency_popup.h"
 #include "panel/panel_style.h"
 
 namespace ovantic {
@@ -30,24 +28,22 @@ QString flagOf(const QString& code) {
 }  // namespace
 
 CurrencyPicker::CurrencyPicker(const QString& role, QWidget* parent)
-    : QToolButton(parent), role_(role), menu_(new QMenu(this)) {
-  setPopupMode(QToolButton::InstantPopup);
+    : QToolButton(parent), role_(role) {
   setToolButtonStyle(Qt::ToolButtonTextOnly);
   setFocusPolicy(Qt::TabFocus);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  connect(this, &QToolButton::clicked, this, &CurrencyPicker::showPopup);
+}
 
-  menu_->setObjectName(QStringLiteral("currencyMenu"));
-  // Each item: the flag as an icon as tall as the menu's text, then the code. An entry without a
-  // flag still shows its code.
-  const int flagHeight = QFontMetrics(menu_->font()).height() - 2;
-  for (const std::string& entry : CurrencyConverterView::currencies()) {
-    const QString code = QString::fromStdString(entry);
-    auto* action = menu_->addAction(flagIcon(flagOf(code), flagHeight), code);
-    action->setData(code);
-    action->setCheckable(false);
-    connect(action, &QAction::triggered, this, [this, code] { emit currencySelected(code); });
+void CurrencyPicker::showPopup() {
+  if (!popup_) {
+    popup_ = new CurrencyPopup(this);
+    popup_->applyStyle(popupPalette_);
+    connect(popup_, &CurrencyPopup::currencyChosen, this, &CurrencyPicker::currencySelected);
   }
-  setMenu(menu_);
+  std::vector<std::string> codes = offer_ ? offer_() : CurrencyConverterView::currencies();
+  popup_->open(std::move(codes), code_, mapToGlobal(QPoint(0, height() + 2)),
+               mapToGlobal(QPoint(0, -2)).y());
 }
 
 QString CurrencyPicker::flag() const {
@@ -67,6 +63,8 @@ void CurrencyPicker::applyStyle(const QPalette& palette) {
   background_ = style::withAlpha(style::separator(palette), 0.2);
   textColor_ = style::primaryText(palette);
   indicatorColor_ = style::secondaryText(palette);
+  popupPalette_ = palette;
+  if (popup_) popup_->applyStyle(palette);
   updateGeometry();
   update();
 }

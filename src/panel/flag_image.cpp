@@ -64,15 +64,6 @@ QPixmap flagPixmap(const QString& flag, int height, qreal devicePixelRatio) {
   return result;
 }
 
-QIcon flagIcon(const QString& flag, int height) {
-  QIcon icon;
-  for (const qreal ratio : {1.0, 2.0}) {
-    const QPixmap pixmap = flagPixmap(flag, height, ratio);
-    if (!pixmap.isNull()) icon.addPixmap(pixmap);
-  }
-  return icon;
-}
-
 qsizetype leadingFlagLength(const QString& text) {
   // Two regional indicators, each a surrogate pair in UTF-16.
   if (text.size() < 4) return 0;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QIcon>
 #include <QPixmap>
 #include <QString>
 
@@ -13,9 +12,6 @@ namespace ovantic {
 // flag is drawn once at the font's own bitmap size, cut to its visible edges and reduced with an
 // area-averaging filter, so it stays crisp at any size. A null pixmap when `flag` draws nothing.
 QPixmap flagPixmap(const QString& flag, int height, qreal devicePixelRatio);
-
-// The flag for menus and other icon places: the same picture at scale 1 and 2.
-QIcon flagIcon(const QString& flag, int height);
 
 // Whether `text` begins with a flag (a pair of regional indicator letters); its length if so.
 qsizetype leadingFlagLength(const QString& text);

@@ -5,16 +5,45 @@
 #include <string_view>
 #include <vector>
 
+#include "rates/currency_details.h"
+#include "rates/rate_table.h"
+
 namespace ovantic {
 
-// The currencies the converter offers, in picker order, with their flags and signs. The feed
-// itself keeps every code the service lists; this is only what is offered and how it is shown.
+// The ten currencies offered first, in picker order, with their flags and signs. Every other ISO
+// currency the rate table lists is offered after them, with what ICU knows of it.
 const std::vector<std::string>& catalogueCodes();
 const std::map<std::string, std::string>& catalogueFlags();
 const std::map<std::string, std::string>& catalogueSymbols();
-// The code's flag, or the empty text for a code outside the catalogue.
+// The code's flag: the ten's own, else its region's; empty for a code of no single region.
 std::string flagFor(std::string_view code);
-// The code's sign, or the code itself for one outside the catalogue.
+// The code's sign: the ten's own, else ICU's; the code itself for a code ICU does not know.
 std::string symbolFor(std::string_view code);
+
+// How many recently chosen currencies are remembered and offered right after the ten.
+inline constexpr std::size_t kRecentCurrencyCount = 5;
+
+// The pickers' list: the ten, then the recently chosen ones, most recent first, then every other
+// ISO code of the table, by name. `alsoOffered` (the pair shown) is offered even when the table
+// lacks it, so a remembered code stays choosable while its rate is awaited.
+std::vector<std::string> offeredCodes(const RateTable& rates,
+                                      const std::vector<std::string>& recent,
+                                      const std::vector<std::string>& alsoOffered);
+
+// `recent` with `code` put in front, the ten left out (they are always first anyway), at most
+// kRecentCurrencyCount long.
+std::vector<std::string> withRecentCurrency(std::vector<std::string> recent, std::string_view code);
+
+// Whether every word of `query` is found, ignoring case, in the code, the name or a country of
+// `details`. An empty query matches everything.
+bool currencyMatches(const CurrencyDetails& details, std::string_view query);
+
+// The codes among `codes` that match `query`, in their order, except that one the query spells
+// exactly comes first: typing "aed" and Enter picks AED.
+std::vector<std::string> searchCurrencies(const std::vector<std::string>& codes,
+                                          std::string_view query);
+
+// Whether `text` can stand for a currency code at all: three letters A to Z.
+bool isCurrencyCode(std::string_view text);
 
 }  // namespace ovantic

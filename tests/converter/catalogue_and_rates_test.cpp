@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "fakes.h"
@@ -63,6 +64,57 @@ TEST(ConverterState, StartsFromTheInitialValues) {
   EXPECT_FALSE(v.copiedUnit.has_value());
   EXPECT_FALSE(v.showCopiedForMain);
   EXPECT_TRUE(v.exchangeRates.empty());
+}
+
+// A converter as an opening builds it, on preferences the previous openings left.
+std::shared_ptr<CurrencyConverterView> openWith(std::shared_ptr<fakes::MemoryPreferences> kept) {
+  ConverterServices services{nullptr, nullptr, nullptr, "en_US"};
+  services.preferences = std::move(kept);
+  return CurrencyConverterView::create(std::move(services));
+}
+
+TEST(RememberedPair, ChosenPairAndRecentComeBackNotTheAmount) {
+  auto kept = std::make_shared<fakes::MemoryPreferences>();
+  {
+    auto first = openWith(kept);
+    EXPECT_EQ(first->fromCurrency, "USD") << "a new user starts at USD to INR";
+    EXPECT_EQ(first->toCurrency, "INR");
+    first->exchangeRates = {{"AED", 3.67}, {"INR", 83.0}, {"NPR", 133.0}};
+    first->selectToCurrency("NPR");
+    first->selectFromCurrency("AED");
+    first->selectToCurrency("INR");
+    first->editAmount("250");
+  }
+  auto second = openWith(kept);
+  EXPECT_EQ(second->fromCurrency, "AED");
+  EXPECT_EQ(second->toCurrency, "INR");
+  EXPECT_EQ(second->amountText, "1");
+  EXPECT_EQ(second->recentCurrencies, (std::vector<std::string>{"AED", "NPR"}));
+  EXPECT_EQ(second->resultText, "---") << "restoring is no edit: nothing converts on creation";
+  second->swapCurrencies();
+  EXPECT_EQ(openWith(kept)->fromCurrency, "INR") << "a swap is remembered too";
+}
+
+TEST(RememberedPair, CodeTheTableLacksWaitsForItsRate) {
+  auto kept = std::make_shared<fakes::MemoryPreferences>();
+  kept->values = {{"pair/from", "OMR"}, {"pair/to", "INR"}};
+  auto view = openWith(kept);
+  view->applyRates(RateFeedResult{RateTable{{"INR", 83.0}, {"EUR", 0.9}}, ""});
+  EXPECT_EQ(view->fromCurrency, "OMR");
+  EXPECT_EQ(view->rateText, "Loading rates...");
+  EXPECT_EQ(view->resultText, "---");
+  const auto offered = view->offeredCurrencies();
+  EXPECT_NE(std::find(offered.begin(), offered.end(), "OMR"), offered.end())
+      << "still choosable while its rate is awaited";
+}
+
+TEST(RememberedPair, WhatIsNotACodeIsIgnored) {
+  auto kept = std::make_shared<fakes::MemoryPreferences>();
+  kept->values = {{"pair/from", "usd; rm"}, {"pair/to", ""}, {"pair/recent", "SGD,,x,NZD,TOOLONG"}};
+  auto view = openWith(kept);
+  EXPECT_EQ(view->fromCurrency, "USD");
+  EXPECT_EQ(view->toCurrency, "INR");
+  EXPECT_EQ(view->recentCurrencies, (std::vector<std::string>{"SGD", "NZD"}));
 }
 
 }  // namespace

@@ -114,6 +114,8 @@ class Desktop:
             "LANG": "en_US.UTF-8",
             "HOME": self.workdir,
             "XDG_RUNTIME_DIR": self.workdir,
+            # The remembered pair goes here, never into the config of whoever runs the tests.
+            "XDG_CONFIG_HOME": os.path.join(self.workdir, "config"),
         })
         env.pop("LC_ALL", None)
         return env

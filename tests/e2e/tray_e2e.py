@@ -11,6 +11,7 @@ DIR/cert.pem; this script makes that certificate when it is missing.
 
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -25,7 +26,7 @@ CONFIG = argparse.Namespace()
 
 # Where things are inside the panel, from its top-left corner.
 RESULT_OFFSET = (200, 210)
-FROM_PICKER_OFFSET = (64, 101)
+FROM_PICKER_OFFSET = (64, 105)
 # How long the result shows "Copied!" and ignores clicks, with a margin.
 COPIED_FEEDBACK_S = 2.3
 # A point on the bare screen, away from the tray and from any panel placement.
@@ -68,6 +69,8 @@ class TrayCase(unittest.TestCase):
         cls.addClassCleanup(cls.server.close)
 
     def setUp(self):
+        # Each test starts as a new user would: no pair remembered by an earlier one.
+        shutil.rmtree(os.path.join(self.desktop.workdir, "config"), ignore_errors=True)
         self.requests_before = self.server.requests()
         self.app = TrayApp(self.desktop, CONFIG.app)
         self.addCleanup(self.app.close)
@@ -218,6 +221,24 @@ class TrayShell(TrayCase):
         self.assertIsNotNone(self.app.panel())
         self.desktop.keys("Escape")
         self.app.wait_closed()
+
+
+    def test_a_currency_found_by_typing_is_remembered_by_the_next_run(self):
+        panel = self.open_panel()
+        self.wait_requests(1)
+        self.desktop.click(panel[0] + FROM_PICKER_OFFSET[0], panel[1] + FROM_PICKER_OFFSET[1])
+        # The list takes the keyboard once it is mapped; nothing outside shows when that is.
+        time.sleep(1.0)
+        self.desktop.type("swedish")
+        self.desktop.keys("Return")
+        # 83.12 rupees per dollar over 10.45 kronor per dollar.
+        self.assertEqual(self.copied_result(panel, "₹ 7.95"), "₹ 7.95")
+        self.app.close()
+        self.app = TrayApp(self.desktop, CONFIG.app)
+        self.addCleanup(self.app.close)
+        self.app.wait_for_icon()
+        panel = self.open_panel()
+        self.assertEqual(self.copied_result(panel, "₹ 7.95"), "₹ 7.95")
 
 
 class BottomTray(TrayCase):

@@ -146,6 +146,8 @@ class WaylandDesktop:
             "LANG": "en_US.UTF-8",
             "HOME": self.workdir,
             "XDG_RUNTIME_DIR": runtime_dir,
+            # The remembered pair goes here, never into the config of whoever runs the tests.
+            "XDG_CONFIG_HOME": os.path.join(self.workdir, "config"),
         })
         self.env.pop("LC_ALL", None)
 

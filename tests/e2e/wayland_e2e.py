@@ -6,6 +6,7 @@ and wl-paste. Same arguments as tray_e2e.py, whose helpers it shares.
 """
 
 import os
+import shutil
 import sys
 import time
 import unittest
@@ -69,6 +70,7 @@ class WaylandTray(tray_e2e.TrayCase):
         cls.addClassCleanup(cls.server.close)
 
     def setUp(self):
+        shutil.rmtree(os.path.join(self.desktop.workdir, "config"), ignore_errors=True)
         self.requests_before = self.server.requests()
         self.app = WaylandTrayApp(self.desktop, tray_e2e.CONFIG.app)
         self.addCleanup(self.app.close)
@@ -90,6 +92,23 @@ class WaylandTray(tray_e2e.TrayCase):
         self.wait_requests(2)
         self.desktop.click(*DESKTOP)
         self.app.wait_closed()
+
+    def test_a_currency_found_by_typing_is_picked_and_kept_for_the_next_opening(self):
+        panel = self.open_panel()
+        self.wait_requests(1)
+        picker = tray_e2e.FROM_PICKER_OFFSET
+        self.desktop.click(panel[0] + picker[0], panel[1] + picker[1])
+        # The list takes the keyboard once it is mapped; nothing outside shows when that is.
+        time.sleep(1.0)
+        self.desktop.type("swedish")
+        self.desktop.keys("Return")
+        # 83.12 rupees per dollar over 10.45 kronor per dollar, and the panel still open.
+        self.assertEqual(self.copied_result(panel, "₹ 7.95"), "₹ 7.95")
+        self.desktop.keys("Escape")
+        self.app.wait_closed()
+        time.sleep(DOUBLE_CLICK_S)
+        panel = self.open_panel()
+        self.assertEqual(self.copied_result(panel, "₹ 7.95"), "₹ 7.95")
 
     # The compositor focuses the panel as it maps it; a click that takes the focus away in the
     # same moment used to leave it open without the keyboard, deaf to Escape.
@@ -129,6 +148,7 @@ class WaylandNoKeyboard(WaylandTray):
     keyboard = False
     test_icon_opens_a_focused_panel_that_converts_copies_and_closes = None
     test_rapid_open_then_click_elsewhere_leaves_no_panel_open = None
+    test_a_currency_found_by_typing_is_picked_and_kept_for_the_next_opening = None
 
     def test_the_icon_still_opens_and_closes_the_panel(self):
         self.open_panel()

@@ -1,14 +1,16 @@
 // How the panel turns user actions into converter state and back into what it shows.
-#include <QAction>
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
+#include <QListView>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "panel/all_conversions_view.h"
 #include "panel/currency_picker.h"
+#include "panel/currency_popup.h"
 #include "panel/panel_style.h"
 #include "panel/rounded_card.h"
 #include "panel/symbol_button.h"
@@ -19,11 +21,18 @@ using namespace ovantic::panel_testing;
 
 namespace {
 
-QAction* menuItem(CurrencyPicker* picker, const QString& code) {
-  for (QAction* action : picker->menu()->actions()) {
-    if (action->data().toString() == code) return action;
-  }
-  return nullptr;
+// Opens the picker with a click, as a user would, types `keys` into its search field and sends
+// the final key.
+CurrencyPopup* searchAndPress(CurrencyPicker* picker, const QString& keys, Qt::Key last) {
+  QTest::mouseClick(picker, Qt::LeftButton);
+  CurrencyPopup* popup = picker->popup();
+  QTest::keyClicks(popup->searchField(), keys);
+  QTest::keyClick(popup->searchField(), last);
+  return popup;
+}
+
+void pick(CurrencyPicker* picker, const QString& code) {
+  searchAndPress(picker, code, Qt::Key_Return);
 }
 
 }  // namespace
@@ -174,7 +183,7 @@ class PanelWiringTest : public QObject {
     const std::string before = h.model->resultText;
     auto* chosen = h.find<CurrencyPicker>(picker.toLatin1().constData());
 
-    menuItem(chosen, code)->trigger();
+    pick(chosen, code);
 
     QCOMPARE(qs(h.model->fromCurrency), from);
     QCOMPARE(qs(h.model->toCurrency), to);
@@ -201,7 +210,7 @@ class PanelWiringTest : public QObject {
     h.model->resultText = "untouched";
     h.model->rateText = "untouched rate";
 
-    menuItem(h.find<CurrencyPicker>(picker.toLatin1().constData()), code)->trigger();
+    pick(h.find<CurrencyPicker>(picker.toLatin1().constData()), code);
 
     QCOMPARE(h.model->resultText, std::string("untouched"));
     QCOMPARE(h.model->rateText, std::string("untouched rate"));
@@ -209,21 +218,94 @@ class PanelWiringTest : public QObject {
     QCOMPARE(h.model->toCurrency, std::string("INR"));
   }
 
-  void menuListsEveryCurrencyInOrderUnmarked() {
+  void pickerListsTheOfferedCurrenciesNamedWithTheCurrentMarked() {
     PanelHarness h;
-    const auto& codes = CurrencyConverterView::currencies();
-    for (const char* name : {"fromCurrencyPicker", "toCurrencyPicker"}) {
-      const QList<QAction*> actions = h.find<CurrencyPicker>(name)->menu()->actions();
-      QCOMPARE(static_cast<std::size_t>(actions.size()), codes.size());
-      for (std::size_t i = 0; i < codes.size(); ++i) {
-        const QAction* action = actions[static_cast<qsizetype>(i)];
-        QCOMPARE(action->text(), qs(codes[i]));
-        QVERIFY(!action->icon().isNull());  // the flag
-        QVERIFY(!action->isCheckable());
-        QVERIFY(action->isEnabled());
+    h.showWithRates();
+    h.model->exchangeRates.insert({{"AED", 3.67}, {"NPR", 133.0}, {"XAF", 600.0}});
+    auto* picker = h.find<CurrencyPicker>("toCurrencyPicker");
+    QTest::mouseClick(picker, Qt::LeftButton);
+    CurrencyPopup* popup = picker->popup();
+    QVERIFY(popup->isVisible());
+    QStringList offered;
+    for (const std::string& code : h.model->offeredCurrencies()) offered << qs(code);
+    QCOMPARE(popup->shownCodes(), offered);
+    QCOMPARE(popup->highlightedCode(), QString("INR"));
+
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(popup->list());
+    QVERIFY(list);
+    int checked = 0;
+    for (int i = 0; i < list->childCount(); ++i) {
+      QAccessibleInterface* entry = list->child(i);
+      const QString name = entry->text(QAccessible::Name);
+      if (name.startsWith("AED")) QCOMPARE(name, QString("AED, United Arab Emirates Dirham"));
+      if (entry->state().checked) {
+        ++checked;
+        QCOMPARE(name, QString("INR, Indian Rupee, current"));
       }
     }
-    QCOMPARE(h.find<CurrencyPicker>("fromCurrencyPicker")->popupMode(), QToolButton::InstantPopup);
+    QCOMPARE(checked, 1);
+    QVERIFY(!popup->list()->grab().isNull());  // paints rows with flags and without (XAF)
+  }
+
+  void searchAndKeysPickOrLeaveTheChoice_data() {
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("downs");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QString>("from");  // after the keys
+    QTest::addColumn<bool>("open");     // the list still open
+    QTest::newRow("name") << "dirham" << 0 << int(Qt::Key_Return) << "AED" << false;
+    QTest::newRow("code in any case") << "aED" << 0 << int(Qt::Key_Enter) << "AED" << false;
+    QTest::newRow("country") << "emirates" << 0 << int(Qt::Key_Return) << "AED" << false;
+    QTest::newRow("down to the second rupee")
+        << "rupee" << 1 << int(Qt::Key_Return) << "NPR" << false;
+    QTest::newRow("down stops at the last")
+        << "rupee" << 9 << int(Qt::Key_Return) << "LKR" << false;
+    QTest::newRow("up stops at the first")
+        << "rupee" << -3 << int(Qt::Key_Return) << "INR" << false;
+    QTest::newRow("escape leaves the choice")
+        << "dirham" << 1 << int(Qt::Key_Escape) << "USD" << false;
+    QTest::newRow("nothing matches") << "zzz" << 0 << int(Qt::Key_Return) << "USD" << true;
+  }
+
+  void searchAndKeysPickOrLeaveTheChoice() {
+    QFETCH(QString, keys);
+    QFETCH(int, downs);
+    QFETCH(int, last);
+    QFETCH(QString, from);
+    QFETCH(bool, open);
+    PanelHarness h;
+    h.showWithRates();
+    h.model->exchangeRates.insert({{"AED", 3.67}, {"NPR", 133.0}, {"LKR", 300.0}});
+    QSignalSpy closing(h.panel.get(), &ConverterPanel::closeRequested);
+    auto* picker = h.find<CurrencyPicker>("fromCurrencyPicker");
+    QTest::mouseClick(picker, Qt::LeftButton);
+    QLineEdit* search = picker->popup()->searchField();
+    QTest::keyClicks(search, keys);
+    for (int i = 0; i < std::abs(downs); ++i) {
+      QTest::keyClick(search, downs > 0 ? Qt::Key_Down : Qt::Key_Up);
+    }
+    QTest::keyClick(search, static_cast<Qt::Key>(last));
+
+    QCOMPARE(qs(h.model->fromCurrency), from);
+    QCOMPARE(picker->currency(), from);
+    QCOMPARE(picker->popup()->isVisible(), open);
+    if (open) QVERIFY(picker->popup()->findChild<QWidget*>("nothingFound")->isVisible());
+    QCOMPARE(closing.count(), 0);  // Escape takes the list away, not the panel
+  }
+
+  void reopenedListIsFreshWithTheRecentAfterTheTen() {
+    PanelHarness h;
+    h.showWithRates();
+    h.model->exchangeRates.insert({{"AED", 3.67}, {"BHD", 0.38}});
+    auto* picker = h.find<CurrencyPicker>("fromCurrencyPicker");
+    pick(picker, "bahrain");
+    QCOMPARE(h.model->fromCurrency, std::string("BHD"));
+    QTest::mouseClick(picker, Qt::LeftButton);
+    CurrencyPopup* popup = picker->popup();
+    QCOMPARE(popup->searchField()->text(), QString());
+    QCOMPARE(popup->shownCodes().at(10), QString("BHD"));
+    QCOMPARE(popup->highlightedCode(), QString("BHD"));
+    QTest::keyClick(popup->searchField(), Qt::Key_Escape);
   }
 
   void swapExchangesCurrenciesAndCarriesTheResult() {

@@ -2,6 +2,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <atomic>
@@ -11,6 +13,7 @@
 #include "panel_harness.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_main_queue.h"
+#include "platform/qt/qt_preferences.h"
 
 using namespace ovantic;
 using namespace std::chrono_literals;
@@ -80,6 +83,26 @@ class QtPlatformTest : public QObject {
     model->onStateChange();
     QTest::mouseClick(panel.findChild<QWidget*>("resultArea"), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromUtf8("\u20B9 2.5 Cr"));
+  }
+
+  void preferencesKeepTextsInTheFileAndIgnoreWhatIsNotText() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ovantic.conf"));
+    {
+      QtPreferences kept(path);
+      kept.setValue("pair/from", "AED");
+      kept.setValue("pair/recent", "AED,NPR");
+    }
+    QtPreferences again(path);
+    QCOMPARE(again.value("pair/from"), std::optional<std::string>("AED"));
+    QCOMPARE(again.value("pair/recent"), std::optional<std::string>("AED,NPR"));
+    QCOMPARE(again.value("pair/to"), std::optional<std::string>());
+    {
+      // A hand edit: an unquoted list reads as a string list, not as one text.
+      QSettings edit(path, QSettings::IniFormat);
+      edit.setValue(QStringLiteral("pair/to"), QStringList{"SGD", "NZD"});
+    }
+    QCOMPARE(QtPreferences(path).value("pair/to"), std::optional<std::string>());
   }
 };
 

@@ -2,11 +2,13 @@
 
 // The stand-ins every test and benchmark drives the engine through: a main queue with a clock
 // moved by hand, an HTTP client that holds each request until answered, and a clipboard that
-// records. One of each, so a change to a seam is made once.
+// records, and preferences in memory. One of each, so a change to a seam is made once.
 
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +17,7 @@
 #include "platform/clipboard.h"
 #include "platform/http_client.h"
 #include "platform/main_queue.h"
+#include "platform/preferences.h"
 
 namespace ovantic::fakes {
 
@@ -111,6 +114,20 @@ class RecordingClipboard : public Clipboard {
  public:
   void replaceWithText(std::string_view text) override { texts.emplace_back(text); }
   std::vector<std::string> texts;
+};
+
+// Preferences held in memory, so no test reads or writes the user's own.
+class MemoryPreferences : public Preferences {
+ public:
+  std::optional<std::string> value(std::string_view key) const override {
+    const auto found = values.find(std::string(key));
+    if (found == values.end()) return std::nullopt;
+    return found->second;
+  }
+  void setValue(std::string_view key, std::string_view value) override {
+    values[std::string(key)] = std::string(value);
+  }
+  std::map<std::string, std::string> values;
 };
 
 }  // namespace ovantic::fakes
