@@ -164,6 +164,11 @@ class ScreenReader(AccessibilityCase):
         do(result, "Press")
         self.wait_copied("₹ 207.8 Cr")
 
+        # An open currency list is a window of the application's like any other, entries and all.
+        picker = next(n for n in nodes if n.name.startswith("Source currency"))
+        do(picker, actions(picker)[0])
+        self.find("the open list's entries", lambda n: n.name == "EUR, Euro")
+
     def test_a_pause_in_typing_reads_the_result_out_once(self):
         self.open_with("1")
         heard = []
