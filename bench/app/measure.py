@@ -10,6 +10,9 @@ bare tray program beside it, then prints each figure next to the floor's:
     launches; target within 1.1x the floor)
   - icon click to panel on screen (median; target under 50 ms); on sni, from the start of a
     `gdbus call` of Activate, whose own start-up (printed beside it) is included
+  - icon press to the first result painted in the panel (median), with the rates kept by an
+    earlier fetch (target under 50 ms) and with none kept, so the local server's reply is waited
+    for; the result counts as painted once the target's flag shows in the result row
   - RSS idle (target within 5 MB of the floor), with the panel open, and after --cycles
     open/close cycles.
 Times come from outside the program: the icon by polling xdotool (a few milliseconds of
@@ -66,6 +69,20 @@ class XWindowAttributes(ctypes.Structure):
                 ("screen", ctypes.c_void_p)]
 
 
+class XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_ubyte)),
+                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                ("bits_per_pixel", ctypes.c_int)]
+
+
+# Where the result row's flag is drawn, from the panel's top-left corner: right of the target
+# picker, left of the figure. A placeholder ("---") has no colour there.
+RESULT_FLAG_AREA = (150, 195, 130, 30)
+
+
 class PanelWatch:
     """Asks the X server directly (well under a millisecond a look) whether a panel-sized window
     is mapped on the root: the panel popup (320 wide, 380 or more high). xdotool would add a process start to every look."""
@@ -85,7 +102,11 @@ class PanelWatch:
         x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
                                            ctypes.POINTER(XWindowAttributes)]
         x.XFree.argtypes = [ctypes.c_void_p]
+        x.XGetImage.restype = ctypes.POINTER(XImage)
+        x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
         self.x = x
+        self.panel_at = None
         self.dpy = x.XOpenDisplay(display.encode())
         self.root = x.XDefaultRootWindow(self.dpy)
 
@@ -101,11 +122,39 @@ class PanelWatch:
                 if (self.x.XGetWindowAttributes(self.dpy, children[i], ctypes.byref(attrs))
                         and attrs.map_state == self.IS_VIEWABLE
                         and attrs.width == PANEL_WIDTH and attrs.height >= PANEL_MIN_HEIGHT):
+                    self.panel_at = (attrs.x, attrs.y)
                     return True
             return False
         finally:
             if children:
                 self.x.XFree(children)
+
+
+    def result_painted(self):
+        """Whether the mapped panel's result row shows a flag: some strongly coloured pixel."""
+        if not self.panel_mapped():
+            return False
+        ax, ay, w, h = RESULT_FLAG_AREA
+        all_planes, z_pixmap = ctypes.c_ulong(-1).value, 2
+        image = self.x.XGetImage(self.dpy, self.root, self.panel_at[0] + ax,
+                                 self.panel_at[1] + ay, w, h, all_planes, z_pixmap)
+        if not image:
+            return False
+        try:
+            img = image.contents
+            if img.bits_per_pixel != 32:
+                raise RuntimeError(f"expected 32 bits a pixel, got {img.bits_per_pixel}")
+            data = ctypes.string_at(img.data, img.bytes_per_line * img.height)
+            for row in range(img.height):
+                line = data[row * img.bytes_per_line:row * img.bytes_per_line + 4 * img.width]
+                for col in range(0, len(line), 4):
+                    b, g, r = line[col], line[col + 1], line[col + 2]
+                    if max(r, g, b) - min(r, g, b) > 90:
+                        return True
+            return False
+        finally:
+            self.x.XFree(ctypes.cast(image.contents.data, ctypes.c_void_p))
+            self.x.XFree(ctypes.cast(image, ctypes.c_void_p))
 
 
 def sh(argv, **kwargs):
@@ -117,6 +166,7 @@ def build(build_dir, tls_dir):
     sh(["cmake", "-S", ROOT, "-B", build_dir, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
         "-DOVANTIC_BUILD_TESTS=OFF", "-DOVANTIC_BUILD_BENCH=OFF",
         f"-DOVANTIC_RATES_URL=https://127.0.0.1:{PORT}/v4/latest/USD",
+        f"-DOVANTIC_FALLBACK_RATES_URL=https://127.0.0.1:{PORT}/v1/currencies/usd.min.json",
         f"-DOVANTIC_CA_FILE={tls_dir}/cert.pem"], stdout=subprocess.DEVNULL)
     sh(["cmake", "--build", build_dir, "--target", "ovantic", "-j2"], stdout=subprocess.DEVNULL)
     bare = os.path.join(build_dir, "bare_tray")
@@ -168,6 +218,17 @@ class Run:
         start = time.monotonic()
         self.desktop.run("xdotool", "mousedown", "1")
         wait_for("the panel", self.watch.panel_mapped, timeout=30, interval=0.0005)
+        elapsed = (time.monotonic() - start) * 1000
+        self.desktop.run("xdotool", "mouseup", "1")
+        return elapsed
+
+    def result_ms(self):
+        """Press on the icon to the first result painted in the panel."""
+        x, y, w, h = self.icon
+        self.desktop.run("xdotool", "mousemove", str(x + w // 2), str(y + h // 2))
+        start = time.monotonic()
+        self.desktop.run("xdotool", "mousedown", "1")
+        wait_for("the result", self.watch.result_painted, timeout=30, interval=0.0005)
         elapsed = (time.monotonic() - start) * 1000
         self.desktop.run("xdotool", "mouseup", "1")
         return elapsed
@@ -334,6 +395,18 @@ def main():
             for _ in range(args.runs):
                 opens.append(run.open_ms())
                 run.close_panel()
+            kept = os.path.join(desktop.workdir, ".cache", "ovantic", "rates.json")
+            results = {"kept": [], "none": []}
+            if not sni:
+                for _ in range(args.runs):
+                    for label in ("kept", "none"):
+                        if label == "none" and os.path.exists(kept):
+                            os.remove(kept)
+                        results[label].append(run.result_ms())
+                        # The fetch ends before the panel closes, so the next opening has rates
+                        # kept again.
+                        settle(0.3)
+                        run.close_panel()
             run.open_ms()
             settle()
             figures["app"]["open_rss"] = run.rss_mib()
@@ -357,6 +430,10 @@ def main():
           f"   <= 1.1x floor ({ours['embed'] / floor['embed']:.2f}x)")
     print(f"{'icon press to panel mapped (median, ms)':<38}{ours['open']:>12.1f}{'-':>12}"
           f"   < 50 ms" + (f" (a bare gdbus call takes {call_ms:.1f})" if call_ms else ""))
+    for label, target in (("kept", "   < 50 ms"), ("none", "")):
+        if results[label]:
+            print(f"{f'icon press to result, rates {label} (ms)':<38}"
+                  f"{statistics.median(results[label]):>12.1f}{'-':>12}{target}")
     print(f"{'RSS idle (MiB)':<38}{ours['idle']:>12.1f}{floor['idle']:>12.1f}"
           f"   <= floor + 5 ({ours['idle'] - floor['idle']:+.1f})")
     print(f"{'RSS with the panel open (MiB)':<38}{ours['open_rss']:>12.1f}{'-':>12}")

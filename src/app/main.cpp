@@ -14,12 +14,16 @@
 #include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_main_queue.h"
 #include "platform/qt/qt_preferences.h"
+#include "platform/qt/qt_rate_store.h"
 #include "rates/rates_service.h"
 
-// A build for tests bakes in its own rate feed and CA bundle; the shipped program leaves both
+// A build for tests bakes in its own rate feeds and CA bundle; the shipped program leaves both
 // empty and so uses the public service and the system's CA bundle.
 #ifndef OVANTIC_RATES_URL
 #define OVANTIC_RATES_URL ""
+#endif
+#ifndef OVANTIC_FALLBACK_RATES_URL
+#define OVANTIC_FALLBACK_RATES_URL ""
 #endif
 #ifndef OVANTIC_CA_FILE
 #define OVANTIC_CA_FILE ""
@@ -136,6 +140,7 @@ int main(int argc, char* argv[]) {
   QApplication::setQuitOnLastWindowClosed(false);
 
   const std::string ratesUrl = OVANTIC_RATES_URL;
+  const std::string fallbackRatesUrl = OVANTIC_FALLBACK_RATES_URL;
   ovantic::QtHttpClientOptions httpOptions;
   httpOptions.caFile = OVANTIC_CA_FILE;
 
@@ -147,6 +152,8 @@ int main(int argc, char* argv[]) {
   services.ratesUrl = ratesUrl.empty() ? std::string(ovantic::defaultRatesUrl) : ratesUrl;
   // The pair chosen last, in $XDG_CONFIG_HOME/ovantic/ovantic.conf; every opening starts there.
   services.preferences = std::make_shared<ovantic::QtPreferences>();
+  if (!fallbackRatesUrl.empty()) services.fallbackRatesUrls = {fallbackRatesUrl};
+  services.rateStore = std::make_shared<ovantic::QtRateStore>();
 
   ovantic::AppDelegate delegate(std::move(services));
   instance.listen();

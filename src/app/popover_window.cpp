@@ -105,11 +105,15 @@ int PopoverWindow::fullestHeight(const CurrencyConverterView& like) {
   if (fullest > 0) return fullest;
   // A converter that is never shown asks for nothing; this one holds the longest content a panel
   // shows: a result that wraps and all four units of a rupee amount over a hundred crore.
-  auto probeModel = CurrencyConverterView::create(like.services());
+  ConverterServices services = like.services();
+  // The probe shows made-up rates; it has no business reading the kept ones.
+  services.rateStore = nullptr;
+  auto probeModel = CurrencyConverterView::create(std::move(services));
   probeModel->exchangeRates = {{"USD", 1.0}, {"INR", 83.12}};
   probeModel->amountText = "999,999,999,999 b";
   probeModel->convert();
-  probeModel->lastUpdatedText = "Rates updated 59 minutes ago";
+  probeModel->rateText = "Failed to parse rates";
+  probeModel->lastUpdatedText = "Rates of 28 September 2026, fetched 59 minutes ago";
   ConverterPanel probe(probeModel);
   probe.ensurePolished();
   const int wrapped = probe.hasHeightForWidth() ? probe.heightForWidth(kWidth) : 0;

@@ -29,6 +29,7 @@ CurrencyConverterView::CurrencyConverterView(ConverterServices services)
       localeId_(resolveLocaleId(services_.locale)),
       formats_(NumberFormats::forLocale(localeId_)) {
   restoreRememberedPair();
+  useKeptRates();
 }
 
 CurrencyConverterView::~CurrencyConverterView() = default;
@@ -97,7 +98,7 @@ void CurrencyConverterView::convert() {
     resultText = "---";
     allConversions.clear();
     exactText.clear();
-    rateText = "Loading rates...";
+    rateText = missingRateText();
     return;
   }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,6 +17,7 @@
 #include "platform/main_queue.h"
 #include "platform/preferences.h"
 #include "rates/currency_details.h"
+#include "platform/rate_store.h"
 #include "rates/rate_feed.h"
 #include "rates/rate_table.h"
 #include "rates/rates_service.h"
@@ -41,6 +44,12 @@ struct ConverterServices {
   // Where the chosen pair is kept between openings and runs; none: every opening starts at
   // USD to INR.
   std::shared_ptr<Preferences> preferences = nullptr;
+  // Asked in turn when the first service fails in any way.
+  std::vector<std::string> fallbackRatesUrls{defaultFallbackRatesUrl, defaultFallbackMirrorUrl};
+  // The last good table, read at creation and replaced by each good fetch; none: nothing kept.
+  std::shared_ptr<RateStore> rateStore = nullptr;
+  // The wall clock the footer's ages are told by; empty: the system's.
+  std::function<std::chrono::system_clock::time_point()> clock = nullptr;
 };
 
 // The one model behind a panel: all of its state, and the operations the panel calls.
@@ -124,8 +133,13 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   // The code a currency word or sign names here ("usd", "Rs", "$"); `$` is the source currency
   // when that writes `$`, otherwise the dollar.
   std::optional<std::string> currencyNamedBy(std::string_view typed) const;
-  // Uses what a rate request came to; `fetchRates` calls it on the main queue.
+  // Uses what a rate request came to; `fetchRates` calls it on the main queue once the last
+  // service it asked has answered.
   void applyRates(const RateFeedResult& result);
+  // Rewrites the footer's age of the rates from the clock; how long until it next reads
+  // differently, or nothing when there are no rates to age.
+  void refreshRatesAge();
+  std::optional<std::chrono::milliseconds> ratesAgeChangesIn() const;
   // The amount a swap carries over for a shown result: the number read in this converter's
   // locale, written with a point and no grouping, followed by its unit; a result that holds no
   // such number falls back to `extractNumericValue`.
@@ -143,6 +157,13 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   void rememberPair(bool fromChanged, bool toChanged);
   // The pair's rate line, or nothing while a rate is unknown.
   std::optional<std::string> rateLine() const;
+  // What the rate line says while a rate of the pair is unknown.
+  std::string missingRateText() const;
+  // Asks the service at `index` and, when it fails, the ones after it; the first service's failure
+  // is what the footer shows when all of them fail.
+  void fetchFrom(std::size_t index, std::string firstFailure);
+  void useKeptRates();
+  std::chrono::system_clock::time_point now() const;
   // Queues `reset` for when "Copied!" ends; false when there is no queue to put it on.
   bool scheduleCopiedReset(std::function<void(CurrencyConverterView&)> reset);
   // The number and unit a result text shows, read in this converter's locale.
@@ -167,6 +188,12 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   std::string seenFrom_ = fromCurrency;
   std::string seenTo_ = toCurrency;
   std::string seenAmount_ = amountText;
+  // Where the table in use came from; no time while there is no table.
+  std::string ratesDate_;
+  std::string ratesSource_;
+  std::optional<std::chrono::system_clock::time_point> ratesFetchedAt_;
+  // The failure text of the last fetch, empty once a fetch succeeds.
+  std::string lastFailure_;
 };
 
 }  // namespace ovantic

@@ -58,6 +58,9 @@ class ConverterPanel::Private {
   // redraw. Every user action and every asynchronous update ends here.
   void sync();
   void redraw();
+  // While the panel is on screen, wakes once when the footer's age of the rates next reads
+  // differently; a hidden panel has no timer at all.
+  void scheduleAgeing();
 
   // The result as said aloud and copied: the currency sign and amount, no flag.
   QString spokenResult() const;
@@ -73,6 +76,7 @@ class ConverterPanel::Private {
   FooterView* footer = nullptr;
   FocusRing* focusRing = nullptr;
   QTimer announceTimer;
+  QTimer* ageing = nullptr;
 
   bool shownOnce = false;
   bool styling = false;
@@ -276,6 +280,17 @@ void ConverterPanel::Private::redraw() {
 
   footer->setRateText(qs(m.rateText));
   footer->setLastUpdatedText(qs(m.lastUpdatedText));
+  scheduleAgeing();
+}
+
+void ConverterPanel::Private::scheduleAgeing() {
+  const std::optional<std::chrono::milliseconds> next = model->ratesAgeChangesIn();
+  if (!q->isVisible() || !next) {
+    ageing->stop();
+    return;
+  }
+  // Just past the minute, so the new text is there when the timer fires.
+  ageing->start(*next + std::chrono::milliseconds(20));
 }
 
 ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWidget* parent)
@@ -285,6 +300,13 @@ ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWi
   setObjectName(QStringLiteral("converterPanel"));
   setAccessibleName(QStringLiteral("Ovantic currency converter"));
   d_->build();
+  d_->ageing = new QTimer(this);
+  d_->ageing->setObjectName(QStringLiteral("footerAgeing"));
+  d_->ageing->setSingleShot(true);
+  connect(d_->ageing, &QTimer::timeout, this, [this] {
+    d_->model->refreshRatesAge();
+    d_->redraw();
+  });
   d_->applyStyle();
   d_->redraw();
   d_->model->onStateChange = [panel = QPointer<ConverterPanel>(this)] { syncIfAlive(panel); };
@@ -318,6 +340,11 @@ void ConverterPanel::showEvent(QShowEvent* event) {
   field->selectAll();
   d_->model->fetchRates();
   d_->sync();
+}
+
+void ConverterPanel::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  d_->ageing->stop();
 }
 
 void ConverterPanel::resizeEvent(QResizeEvent* event) {

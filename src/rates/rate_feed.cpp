@@ -26,26 +26,38 @@ bool isSecureAddress(std::string_view url) {
 
 }  // namespace
 
-RateFeedResult readRateReply(const HttpClient::Reply& reply) {
-  if (reply.error || !reply.body) return RateFeedResult{std::nullopt, kLoadFailed};
-  RatesReply parsed = parseRatesReply(*reply.body);
+std::vector<RateSource> rateSources(const std::string& primaryUrl,
+                                    const std::vector<std::string>& fallbackUrls) {
+  std::vector<RateSource> sources{{primaryUrl, RateReplyShape::ratesObject}};
+  for (const std::string& url : fallbackUrls) sources.push_back({url, RateReplyShape::usdObject});
+  return sources;
+}
+
+RateFeedResult readRateReply(const HttpClient::Reply& reply, RateReplyShape shape) {
+  if (reply.error || !reply.body) return RateFeedResult{std::nullopt, kLoadFailed, {}, {}};
+  RatesReply parsed = shape == RateReplyShape::usdObject ? parseCurrencyApiReply(*reply.body)
+                                                         : parseRatesReply(*reply.body);
   switch (parsed.outcome) {
     case RatesReplyOutcome::notJson:
-      return RateFeedResult{std::nullopt, "Error loading rates"};
+      return RateFeedResult{std::nullopt, "Error loading rates", {}, {}};
     case RatesReplyOutcome::wrongShape:
-      return RateFeedResult{std::nullopt, "Failed to parse rates"};
+      return RateFeedResult{std::nullopt, "Failed to parse rates", {}, {}};
     case RatesReplyOutcome::rates:
       break;
   }
   parsed.rates.insert_or_assign("USD", 1.0);
-  return RateFeedResult{std::move(parsed.rates), {}};
+  return RateFeedResult{std::move(parsed.rates), {}, std::move(parsed.date), {}};
 }
 
-std::optional<RateFeedResult> fetchRateTable(HttpClient* http, const std::string& url,
+std::optional<RateFeedResult> fetchRateTable(HttpClient* http, const RateSource& source,
                                              std::function<void(RateFeedResult)> done) {
-  if (http == nullptr || !isSecureAddress(url)) return RateFeedResult{std::nullopt, kLoadFailed};
-  http->get(url, [done = std::move(done)](HttpClient::Reply reply) {
-    if (done) done(readRateReply(reply));
+  if (http == nullptr || !isSecureAddress(source.url)) {
+    return RateFeedResult{std::nullopt, kLoadFailed, {}, {}};
+  }
+  http->get(source.url, [source, done = std::move(done)](HttpClient::Reply reply) {
+    RateFeedResult result = readRateReply(reply, source.shape);
+    if (result.rates) result.source = source.url;
+    if (done) done(std::move(result));
   });
   return std::nullopt;
 }

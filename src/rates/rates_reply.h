@@ -19,9 +19,23 @@ struct RatesReply {
   // Units of each currency per one US dollar, every code the service listed; empty unless
   // `outcome` is `rates`, so a half-read table can never leak out.
   std::map<std::string, double> rates;
+  // The day the rates are from, "YYYY-MM-DD", when the reply names a valid one; empty otherwise.
+  std::string date;
 };
 
-// Reads the body of a rate reply. Never throws.
+// Reads the body of a rate reply of the first service: {"date": …, "rates": {"EUR": 0.92, …}}.
+// Never throws.
 RatesReply parseRatesReply(std::string_view body);
+
+// Reads the body of the second service: {"date": "YYYY-MM-DD", "usd": {"eur": 0.92, …}}. Its
+// lower-case codes mix crypto-currencies, metals and retired currencies in with the money people
+// convert, so only current ISO 4217 currencies in common use are kept, in upper case; any of those
+// with an unusable rate rejects the reply, as with the first service. Never throws.
+RatesReply parseCurrencyApiReply(std::string_view body);
+
+// Whether `code` (upper case) is a current ISO 4217 currency in common use. Funds, test codes and
+// precious metals (XAU, XAG, …) are ISO codes too, but nobody converts an amount into an ounce of
+// gold from a currency panel, and retired currencies only have the rate their replacement has.
+bool isCommonCurrency(std::string_view code);
 
 }  // namespace ovantic

@@ -10,6 +10,7 @@ DIR/cert.pem; this script makes that certificate when it is missing.
 """
 
 import argparse
+import json
 import os
 import shutil
 import subprocess
@@ -222,7 +223,6 @@ class TrayShell(TrayCase):
         self.desktop.keys("Escape")
         self.app.wait_closed()
 
-
     def test_a_currency_found_by_typing_is_remembered_by_the_next_run(self):
         panel = self.open_panel()
         self.wait_requests(1)
@@ -239,6 +239,64 @@ class TrayShell(TrayCase):
         self.app.wait_for_icon()
         panel = self.open_panel()
         self.assertEqual(self.copied_result(panel, "₹ 7.95"), "₹ 7.95")
+
+
+class KeptRates(TrayCase):
+    """The last good rates carry a later run through both services being down."""
+
+    def restart_app(self):
+        self.app.close()
+        self.app = TrayApp(self.desktop, CONFIG.app)
+        self.addCleanup(self.app.close)
+        self.app.wait_for_icon()
+
+    def restart_server(self):
+        server = RatesServer(CONFIG.server, CONFIG.tls_dir, CONFIG.port,
+                             os.path.join(self.desktop.workdir, "requests-again.log"))
+        self.addCleanup(server.close)
+        type(self).server = server
+        self.requests_before = 0
+
+    def shoot(self, name):
+        if CONFIG.shots:
+            self.desktop.screenshot(os.path.join(CONFIG.shots, name))
+
+    def test_kept_rates_answer_at_once_and_a_damaged_file_costs_only_them(self):
+        panel = self.open_panel()
+        self.wait_requests(1)
+        self.assertEqual(self.copied_result(panel, "₹ 83.12"), "₹ 83.12")
+        kept = os.path.join(self.desktop.workdir, ".cache", "ovantic", "rates.json")
+        self.assertTrue(os.path.exists(kept))
+
+        # Quit, both services down, start again: the first copy already has the result.
+        self.server.close()
+        self.restart_app()
+        panel = self.open_panel()
+        self.assertEqual(self.copy_result(panel), "₹ 83.12")
+        time.sleep(COPIED_FEEDBACK_S)
+        self.shoot("kept-rates-services-down.png")
+
+        # Cut short, the file gives no number at all, and the panel waits as with nothing kept.
+        with open(kept, "r+b") as damaged:
+            damaged.truncate(os.path.getsize(kept) // 2)
+        self.restart_app()
+        panel = self.open_panel()
+        self.assertNotIn("83.12", self.copy_result(panel) or "")
+        self.shoot("damaged-kept-rates-services-down.png")
+
+        # With a service up again, a damaged file changes nothing: the fetch answers and a sound
+        # file replaces it.
+        with open(kept, "wb") as damaged:
+            damaged.write(b"\x00garbage{")
+        self.restart_server()
+        self.restart_app()
+        panel = self.open_panel()
+        self.wait_requests(1)
+        self.assertEqual(self.copied_result(panel, "₹ 83.12"), "₹ 83.12")
+        with open(kept) as rewritten:
+            self.assertEqual(json.load(rewritten)["rates"]["INR"], 83.12)
+        time.sleep(COPIED_FEEDBACK_S)
+        self.shoot("fetched-just-now.png")
 
 
 class BottomTray(TrayCase):
@@ -379,6 +437,7 @@ def main():
     parser.add_argument("--server", required=True)
     parser.add_argument("--tls-dir", required=True)
     parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--shots", help="a folder for screenshots of the footer's states")
     args, rest = parser.parse_known_args()
     vars(CONFIG).update(vars(args))
     unittest.main(argv=[sys.argv[0], "-v", *rest])

@@ -38,8 +38,17 @@ struct PanelHarness {
       : queue(std::make_shared<ClockedMainQueue>()),
         http(std::make_shared<ManualHttpClient>()),
         clipboard(std::make_shared<RecordingClipboard>()),
-        model(CurrencyConverterView::create(ConverterServices{queue, http, clipboard, "en_US"})),
+        model(CurrencyConverterView::create(services(queue, http, clipboard))),
         panel(std::make_unique<ConverterPanel>(model)) {}
+
+  // Only the first service: how the second stands in is the engine's business, tested there.
+  static ConverterServices services(std::shared_ptr<ClockedMainQueue> queue,
+                                    std::shared_ptr<ManualHttpClient> http,
+                                    std::shared_ptr<RecordingClipboard> clipboard) {
+    ConverterServices out{std::move(queue), std::move(http), std::move(clipboard), "en_US"};
+    out.fallbackRatesUrls.clear();
+    return out;
+  }
 
   template <typename T>
   T* find(const char* name) const {

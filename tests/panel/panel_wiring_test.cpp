@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "panel/all_conversions_view.h"
 #include "panel/currency_picker.h"
@@ -419,7 +420,34 @@ class PanelWiringTest : public QObject {
     QCOMPARE(h.model->resultText, kIndiaFlag + " 83");
     QCOMPARE(h.resultLabel()->text(), qs(h.model->resultText));
     QVERIFY(h.widget("allConversionsView")->isVisible());
-    QVERIFY(h.find<QLabel>("lastUpdatedLabel")->text().startsWith("Rates updated "));
+    QCOMPARE(h.find<QLabel>("lastUpdatedLabel")->text(), QString("Rates fetched just now"));
+  }
+
+  // The age turns over on its own while the panel shows, and no timer is left once it hides.
+  void footerAgesWhileShownAndSleepsWhenHidden() {
+    const auto start = std::chrono::steady_clock::now();
+    ConverterServices services = PanelHarness::services(
+        std::make_shared<ClockedMainQueue>(), std::make_shared<ManualHttpClient>(), nullptr);
+    const auto fetched = std::chrono::system_clock::time_point(std::chrono::hours(500000));
+    auto skip = std::make_shared<std::chrono::milliseconds>(0);
+    services.clock = [start, fetched, skip] {
+      return fetched + *skip + (std::chrono::steady_clock::now() - start);
+    };
+    auto model = CurrencyConverterView::create(services);
+    model->applyRates(RateFeedResult{kRates, {}, "2026-09-29", "test"});
+    // The panel opens 80 ms before the rates are a minute old.
+    *skip = std::chrono::milliseconds(59920);
+    ConverterPanel panel(model);
+    auto* label = panel.findChild<QLabel*>(QStringLiteral("lastUpdatedLabel"));
+    panel.show();
+    QCOMPARE(label->text(), QString("Rates of Sep 29, 2026, fetched just now"));
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), QString("Rates of Sep 29, 2026, fetched 1 minute ago"),
+                              2000);
+    auto* ageing = panel.findChild<QTimer*>(QStringLiteral("footerAgeing"));
+    QVERIFY(ageing && ageing->isActive());
+    QVERIFY(ageing->remainingTime() > 55000);
+    panel.hide();
+    QVERIFY(!ageing->isActive());
   }
 
   void replyAfterThePanelClosedTouchesNothing() {

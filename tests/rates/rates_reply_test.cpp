@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -145,6 +147,70 @@ TEST(RatesReply, RawNulByteIsNotJson) {
        {"{\"rates\":{\"EUR\":0.92}}\0"s, "{\"rates\":{\"EUR\":0.92}}\0<html>"s,
         "{\"rates\":{\"E\0R\":0.92}}"s, "\0"s}) {
     EXPECT_EQ(parseRatesReply(body).outcome, Outcome::notJson) << body.size();
+  }
+}
+
+}  // namespace
+}  // namespace ovantic
+
+namespace ovantic {
+namespace {
+
+std::string readTestFile(const std::string& name) {
+  std::ifstream in(std::string(OVANTIC_TEST_DATA_DIR) + "/" + name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A real reply of the second service, as its package published it.
+TEST(CurrencyApiReply, RealReplyKeepsTheCurrenciesInUse) {
+  const std::string body = readTestFile("currency_api_usd.min.json");
+  ASSERT_GT(body.size(), 1000u);
+  const RatesReply reply = parseCurrencyApiReply(body);
+  ASSERT_EQ(reply.outcome, Outcome::rates);
+  EXPECT_EQ(reply.date, "2026-09-29");
+  EXPECT_DOUBLE_EQ(reply.rates.at("INR"), 96.08534228);
+  for (const char* code : {"EUR", "GBP", "JPY", "XAF", "XOF", "CHF", "SEK"}) {
+    EXPECT_EQ(reply.rates.count(code), 1u) << code;
+  }
+  // Crypto-currencies, metals, funds and retired currencies are not money to convert here.
+  for (const char* code : {"BTC", "ETH", "XAU", "XAG", "XDR", "ATS", "BEF", "ADA", "1INCH"}) {
+    EXPECT_EQ(reply.rates.count(code), 0u) << code;
+  }
+  EXPECT_GT(reply.rates.size(), 140u);
+  EXPECT_LT(reply.rates.size(), 200u);
+}
+
+TEST(CurrencyApiReply, ShapesAndUnusableRates) {
+  const std::vector<ReplyCase> cases{
+      {"NotJson", "<html>502</html>", Outcome::notJson, {}},
+      {"FirstServiceShape", R"({"rates":{"EUR":0.92}})", Outcome::wrongShape, {}},
+      {"UsdNotAnObject", R"({"date":"2026-09-29","usd":[1]})", Outcome::wrongShape, {}},
+      {"NoCurrencyAtAll", R"({"usd":{"btc":0.00001,"xau":0.0003}})", Outcome::wrongShape, {}},
+      {"ZeroCurrencyRate", R"({"usd":{"eur":0,"inr":96}})", Outcome::wrongShape, {}},
+      {"QuotedCurrencyRate", R"({"usd":{"eur":"0.9","inr":96}})", Outcome::wrongShape, {}},
+      // What is dropped anyway cannot spoil the reply.
+      {"BadCryptoRateIgnored",
+       R"({"usd":{"btc":0,"doge":"x","inr":96}})",
+       Outcome::rates,
+       {{"INR", 96.0}}},
+      {"UpperCaseNamesIgnored", R"({"usd":{"EUR":5,"eur":0.9}})", Outcome::rates, {{"EUR", 0.9}}},
+  };
+  for (const ReplyCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const RatesReply reply = parseCurrencyApiReply(c.body);
+    EXPECT_EQ(reply.outcome, c.outcome);
+    EXPECT_EQ(reply.rates, c.rates);
+  }
+}
+
+TEST(RatesReply, DateIsTakenOnlyWhenItIsADay) {
+  EXPECT_EQ(parseRatesReply(R"({"date":"2024-12-28","rates":{}})").date, "2024-12-28");
+  for (const char* date : {R"("2024-13-01")", R"("28.12.2024")", "20241228", R"("2024-12-2x")"}) {
+    SCOPED_TRACE(date);
+    const RatesReply reply =
+        parseCurrencyApiReply(std::string(R"({"usd":{"inr":96},"date":)") + date + "}");
+    EXPECT_EQ(reply.outcome, Outcome::rates);
+    EXPECT_EQ(reply.date, "");
   }
 }
 

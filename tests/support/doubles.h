@@ -2,7 +2,7 @@
 
 // The stand-ins every test and benchmark drives the engine through: a main queue with a clock
 // moved by hand, an HTTP client that holds each request until answered, and a clipboard that
-// records, and preferences in memory. One of each, so a change to a seam is made once.
+// records, preferences and a rate store in memory. One of each, so a change to a seam is made once.
 
 #include <chrono>
 #include <cstddef>
@@ -18,6 +18,7 @@
 #include "platform/http_client.h"
 #include "platform/main_queue.h"
 #include "platform/preferences.h"
+#include "platform/rate_store.h"
 
 namespace ovantic::fakes {
 
@@ -108,6 +109,19 @@ class ManualHttpClient : public HttpClient {
   };
   std::vector<Request> requests;
   int completions = 0;
+};
+
+// Keeps the saved bytes in memory, so no engine test touches the disk.
+class MemoryRateStore : public RateStore {
+ public:
+  std::optional<std::string> load() override { return bytes; }
+  bool save(std::string_view saved) override {
+    bytes = std::string(saved);
+    ++saves;
+    return true;
+  }
+  std::optional<std::string> bytes;
+  int saves = 0;
 };
 
 class RecordingClipboard : public Clipboard {

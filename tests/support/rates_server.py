@@ -28,6 +28,8 @@ Any path ending in /v4/latest/USD is answered by the scenario its prefix names:
   /almost-big/      a valid reply just under 4 MiB
   /redirect/        302 to the good reply over https
   /redirect-http/   302 to the good reply over plain http
+Any path ending in /v1/currencies/usd.min.json is the second service: a real reply of it (the
+one kept under tests/data), or with the prefix /html/ an HTML page.
 Anything else is 404.
 """
 
@@ -56,6 +58,9 @@ GOOD_RATES = {
 }
 
 SUFFIX = "/v4/latest/USD"
+FALLBACK_SUFFIX = "/v1/currencies/usd.min.json"
+FALLBACK_REPLY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data",
+                              "currency_api_usd.min.json")
 MIB = 1024 * 1024
 
 stopping = threading.Event()
@@ -113,6 +118,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 log.write(self.path + "\n")
                 log.flush()
 
+        if self.path.endswith(FALLBACK_SUFFIX):
+            if self.path == FALLBACK_SUFFIX:
+                with open(FALLBACK_REPLY, "rb") as reply:
+                    self.send_body(200, "application/json", reply.read())
+            else:
+                self.send_body(200, "text/html", b"<html><body>503</body></html>")
+            return
         if not self.path.endswith(SUFFIX):
             self.send_body(404, "text/plain", b"not found")
             return

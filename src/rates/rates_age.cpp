@@ -1,0 +1,120 @@
+#include "rates/rates_age.h"
+
+#include <unicode/datefmt.h>
+#include <unicode/locid.h>
+#include <unicode/numfmt.h>
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+#include <charconv>
+#include <memory>
+#include <optional>
+
+namespace ovantic {
+namespace {
+
+using std::chrono::days;
+using std::chrono::hours;
+using std::chrono::minutes;
+
+std::string utf8(const icu::UnicodeString& text) {
+  std::string out;
+  text.toUTF8String(out);
+  return out;
+}
+
+std::optional<std::chrono::sys_days> readDay(std::string_view date) {
+  if (date.size() != 10 || date[4] != '-' || date[7] != '-') return std::nullopt;
+  int y = 0;
+  unsigned m = 0;
+  unsigned d = 0;
+  auto field = [&](std::size_t at, std::size_t length, auto& out) {
+    const char* end = date.data() + at + length;
+    const auto [ptr, error] = std::from_chars(date.data() + at, end, out);
+    return error == std::errc() && ptr == end;
+  };
+  if (!field(0, 4, y) || !field(5, 2, m) || !field(8, 2, d)) return std::nullopt;
+  const std::chrono::year_month_day day{std::chrono::year(y), std::chrono::month(m),
+                                        std::chrono::day(d)};
+  if (!day.ok()) return std::nullopt;
+  return std::chrono::sys_days(day);
+}
+
+// The day as the locale writes a date of medium length ("29 Sep 2026" in en_GB, "Sep 29, 2026"
+// in en_US, "29.09.2026" in de_DE); the day is a calendar day, so it is written in UTC.
+std::string dayText(const icu::Locale& locale, std::chrono::sys_days day,
+                    std::string_view fallback) {
+  std::unique_ptr<icu::DateFormat> format(
+      icu::DateFormat::createDateInstance(icu::DateFormat::kMedium, locale));
+  if (!format) return std::string(fallback);
+  format->adoptTimeZone(icu::TimeZone::createTimeZone("Etc/UTC"));
+  const auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(day.time_since_epoch()).count();
+  icu::UnicodeString text;
+  format->format(static_cast<UDate>(millis), text);
+  return text.isEmpty() ? std::string(fallback) : utf8(text);
+}
+
+std::string countText(const icu::Locale& locale, long long count) {
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::NumberFormat> format(icu::NumberFormat::createInstance(locale, status));
+  if (U_FAILURE(status) || !format) return std::to_string(count);
+  icu::UnicodeString text;
+  format->format(static_cast<int64_t>(count), text);
+  return utf8(text);
+}
+
+// "3 days", "1 minute": the largest whole unit, counted in the locale's digits.
+std::string lengthText(const icu::Locale& locale, std::chrono::seconds age) {
+  long long count = 0;
+  const char* unit = "minute";
+  if (age >= days(1)) {
+    count = std::chrono::duration_cast<days>(age).count();
+    unit = "day";
+  } else if (age >= hours(1)) {
+    count = std::chrono::duration_cast<hours>(age).count();
+    unit = "hour";
+  } else {
+    count = std::chrono::duration_cast<minutes>(age).count();
+  }
+  return countText(locale, count) + " " + unit + (count == 1 ? "" : "s");
+}
+
+std::chrono::seconds ageOf(std::chrono::system_clock::time_point fetchedAt,
+                           std::chrono::system_clock::time_point now) {
+  // A clock set back since the fetch makes no rates younger than new.
+  if (now < fetchedAt) return std::chrono::seconds(0);
+  return std::chrono::duration_cast<std::chrono::seconds>(now - fetchedAt);
+}
+
+}  // namespace
+
+std::string ratesAgeText(const std::string& localeId, std::string_view date,
+                         std::chrono::system_clock::time_point fetchedAt,
+                         std::chrono::system_clock::time_point now, bool kept) {
+  const icu::Locale locale(localeId.c_str());
+  const std::chrono::seconds age = ageOf(fetchedAt, now);
+  const bool underAMinute = age < minutes(1);
+  std::string when;
+  if (kept) {
+    when = "kept " + (underAMinute ? std::string("under a minute") : lengthText(locale, age));
+  } else {
+    when = "fetched " + (underAMinute ? std::string("just now") : lengthText(locale, age) + " ago");
+  }
+  const std::optional<std::chrono::sys_days> day = readDay(date);
+  if (!day) return "Rates " + when;
+  return "Rates of " + dayText(locale, *day, date) + ", " + when;
+}
+
+std::chrono::milliseconds untilRatesAgeChanges(std::chrono::system_clock::time_point fetchedAt,
+                                               std::chrono::system_clock::time_point now) {
+  const std::chrono::seconds age = ageOf(fetchedAt, now);
+  const std::chrono::seconds step = age >= days(1)    ? std::chrono::seconds(days(1))
+                                    : age >= hours(1) ? std::chrono::seconds(hours(1))
+                                                      : std::chrono::seconds(minutes(1));
+  const auto sinceFetch = std::chrono::duration_cast<std::chrono::milliseconds>(
+      now < fetchedAt ? std::chrono::system_clock::duration(0) : now - fetchedAt);
+  return step - sinceFetch % step;
+}
+
+}  // namespace ovantic
