@@ -5,10 +5,12 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScreen>
 #include <cstdio>
 #include <utility>
 
+#include "app/app_menu.h"
 #include "app/outside_click_monitor.h"
 #include "app/popover_window.h"
 #include "app/popup_placement.h"
@@ -56,8 +58,14 @@ std::optional<QRect> usableAreaAround(QPoint point) {
 }  // namespace
 
 AppDelegate::AppDelegate(ConverterServices services, QObject* parent)
-    : QObject(parent), services_(std::move(services)), trayWatch_(new TrayWatch(this)) {
+    : QObject(parent),
+      services_(std::move(services)),
+      menu_(std::make_unique<AppMenu>(AutostartEntry::forThisSession())),
+      trayWatch_(new TrayWatch(this)) {
   clock_.start();
+  connect(menu_.get(), &AppMenu::aboutRequested, this, &AppDelegate::showAbout);
+  connect(menu_.get(), &AppMenu::quitRequested, qApp, &QCoreApplication::quit,
+          Qt::QueuedConnection);
   trayPoll_.setInterval(kTrayPollMs);
   connect(&trayPoll_, &QTimer::timeout, this, [this] {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
@@ -144,18 +152,53 @@ void AppDelegate::setupMenuBarIcon() {
   connect(statusItem.get(), &TrayItem::activated, this, &AppDelegate::onActivated);
   connect(statusItem.get(), &TrayItem::contextMenuRequested, this,
           &AppDelegate::contextMenuRequested);
+  attachMenuToIcon();
+}
+
+void AppDelegate::attachMenuToIcon() {
+  // GNOME's AppIndicator extension opens an icon's menu on the left click, which would take the
+  // panel away from the icon; there the menu stays in the panel. XEmbed trays and Plasma keep the
+  // menu to the right click.
+  const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+  if (desktop.contains(QLatin1String("GNOME"), Qt::CaseInsensitive) ||
+      desktop.contains(QLatin1String("Unity"), Qt::CaseInsensitive)) {
+    return;
+  }
+  if (!statusItem) return;
+  connect(statusItem.get(), &TrayItem::contextMenuRequested, menu_.get(),
+          [menu = menu_.get()](QPoint at) { menu->popup(at); });
+}
+
+void AppDelegate::showAbout() {
+  closePopover();
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("About Ovantic"),
+                              AppMenu::aboutText(QString::fromStdString(services_.ratesUrl)),
+                              QMessageBox::Close);
+  box->setObjectName(QStringLiteral("aboutBox"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->show();
 }
 
 void AppDelegate::onActivated(QSystemTrayIcon::ActivationReason reason) {
   // Qt reports the second of two quick clicks as a double click instead of a click, yet for the
-  // user it is one more click on the icon. Other buttons do nothing: there is no menu.
+  // user it is one more click on the icon. The right click is the tray's, which shows the menu.
   if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick) return;
   if (!closingClick_.acceptActivation(clock_.elapsed())) return;
   togglePopover();
 }
 
 void AppDelegate::openPopover() {
-  if (!popover) showPopover();
+  if (!popover) {
+    showPopover();
+    return;
+  }
+  // Open already, perhaps behind the window the user went to: it takes the keyboard back.
+  popover->raise();
+  if (popover->kind() == PopoverKind::unmanaged && clickObserver()->isValid()) {
+    clickObserver()->giveKeyboardTo(static_cast<std::uint32_t>(popover->winId()));
+  } else {
+    popover->activateWindow();
+  }
 }
 
 void AppDelegate::togglePopover() {
@@ -179,6 +222,7 @@ void AppDelegate::showPopover() {
   window->setPlacement([anchor](QSize size) { return popupPosition(size, anchor); },
                        popupRoom(anchor));
 
+  window->panel()->setAppMenu(menu_.get());
   connect(window->panel(), &ConverterPanel::closeRequested, this, [this, window] {
     if (popover == window) closePopover();
   });
@@ -223,10 +267,17 @@ void AppDelegate::startEventMonitor() {
       });
   if (popover->kind() == PopoverKind::unmanaged) {
     OutsideClickMonitor* monitor = eventMonitor.get();
-    clickObserver()->start([monitor](int button) {
-      // The wheel (buttons 4 to 7) scrolls whatever is under it and leaves the panel be.
-      if (button >= 1 && button <= 3) monitor->pressedAt(QCursor::pos());
-    });
+    const auto panelWindow = static_cast<std::uint32_t>(popover->winId());
+    clickObserver()->start(
+        [monitor](int button) {
+          // The wheel (buttons 4 to 7) scrolls whatever is under it and leaves the panel be.
+          if (button >= 1 && button <= 3) monitor->pressedAt(QCursor::pos());
+        },
+        [monitor, panelWindow](std::uint32_t active) {
+          // None active says nothing of where the keyboard went; the panel's own window is never
+          // made active by a window manager, but a launcher setting it directly would be harmless.
+          if (active != 0 && active != panelWindow) monitor->otherWindowActivated();
+        });
   }
 }
 

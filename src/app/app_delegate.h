@@ -12,6 +12,7 @@
 
 namespace ovantic {
 
+class AppMenu;
 class OutsideClickMonitor;
 class PopoverWindow;
 class TrayWatch;
@@ -40,6 +41,9 @@ class AppDelegate : public QObject {
   // Present exactly while a panel is open.
   std::unique_ptr<OutsideClickMonitor> eventMonitor;
 
+  // The program's menu, built once: the panel's "⋮" button and the icon's context menu show it.
+  AppMenu* menu() const { return menu_.get(); }
+
   // Where the icon comes from; a test may point it elsewhere before launching.
   QString iconPath = QStringLiteral(":/ovantic/ovantic.svg");
 
@@ -55,6 +59,8 @@ class AppDelegate : public QObject {
   // or left open when it already is.
   void openPopover();
   void closePopover();
+  // The About box, once the panel is out of the way.
+  void showAbout();
   void startEventMonitor();
   void stopEventMonitor();
 
@@ -68,11 +74,14 @@ class AppDelegate : public QObject {
  private:
   void onActivated(QSystemTrayIcon::ActivationReason reason);
   void waitForTray();
+  // Where the tray offers a context menu beside the left click, the icon gets the menu too.
+  void attachMenuToIcon();
 
   // The X11 watcher of clicks elsewhere, made at the first opening and kept; null elsewhere.
   X11ClickObserver* clickObserver();
 
   ConverterServices services_;
+  std::unique_ptr<AppMenu> menu_;
   TrayWatch* trayWatch_;
   std::unique_ptr<X11ClickObserver> clickObserver_;
   // Where neither a session bus nor X11 can tell of a tray (macOS, Windows), Qt is asked now and

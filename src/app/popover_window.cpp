@@ -51,9 +51,15 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
   // The click that closes a popup must not go on to the tray icon underneath, where it would
   // open a new panel straight away.
   setAttribute(Qt::WA_NoMouseReplay);
+  // What window lists and screen readers call it.
+  setWindowTitle(QStringLiteral("Ovantic"));
+  setAccessibleName(QStringLiteral("Ovantic"));
   panel_->setFixedWidth(kWidth);
   panel_->setMinimumHeight(fullestHeight(*model));
   scroll_->setFrameShape(QFrame::NoFrame);
+  // The scroll area would be a Tab stop of its own after the last control, unnamed and showing
+  // nothing; the wheel and the scroll bar still scroll it.
+  scroll_->setFocusPolicy(Qt::NoFocus);
   scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll_->setWidgetResizable(true);
   scroll_->setWidget(panel_);

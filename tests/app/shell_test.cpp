@@ -1,11 +1,15 @@
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -14,11 +18,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_delegate.h"
+#include "app/app_menu.h"
+#include "app/autostart_entry.h"
 #include "app/outside_click_monitor.h"
 #include "app/popover_window.h"
 #include "app/single_instance.h"
@@ -66,6 +73,13 @@ class StderrCapture {
 };
 
 // Runs the deferred closes and deletions the shell queued.
+QWidget* findTopLevel(const char* name) {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == QLatin1String(name)) return widget;
+  }
+  return nullptr;
+}
+
 void settle() {
   for (int i = 0; i < 3; ++i) {
     QCoreApplication::processEvents();
@@ -435,6 +449,110 @@ class ShellTest : public QObject {
     SingleInstance second(path);
     QCOMPARE(second.claim(), SingleInstance::Claim::handedOver);
     QVERIFY(knocks.wait(5000));
+
+    // --toggle and --quit ask for their own thing; a knock that says nothing still opens.
+    QSignalSpy toggles(&first, &SingleInstance::toggleRequested);
+    QSignalSpy quits(&first, &SingleInstance::quitRequested);
+    QCOMPARE(SingleInstance(path).claim(SingleInstance::Request::toggle),
+             SingleInstance::Claim::handedOver);
+    QVERIFY(toggles.wait(5000));
+    QCOMPARE(SingleInstance(path).claim(SingleInstance::Request::quit),
+             SingleInstance::Claim::handedOver);
+    QVERIFY(quits.wait(5000));
+    const int mute = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, first.socketPath().c_str(), sizeof address.sun_path - 1);
+    QCOMPARE(::connect(mute, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    QVERIFY(knocks.wait(5000));
+    ::close(mute);
+    QCOMPARE(knocks.count(), 2);
+    QCOMPARE(toggles.count(), 1);
+    QCOMPARE(quits.count(), 1);
+  }
+
+  // --- start at login -------------------------------------------------------------------------
+
+  void startAtLoginFollowsTheAutostartRules_data() {
+    QTest::addColumn<bool>("systemEntry");
+    QTest::newRow("package's entry installed") << true;
+    QTest::newRow("no system-wide entry") << false;
+  }
+
+  void startAtLoginFollowsTheAutostartRules() {
+    QFETCH(bool, systemEntry);
+    QTemporaryDir home, system;
+    if (systemEntry) {
+      QVERIFY(QDir(system.path()).mkpath("autostart"));
+      QFile entry(system.path() + "/autostart/ovantic.desktop");
+      QVERIFY(entry.open(QIODevice::WriteOnly));
+      entry.write("[Desktop Entry]\nType=Application\nExec=ovantic\n");
+    }
+    AutostartEntry autostart(home.path() + "/config", {"/nonexistent", system.path()},
+                             "/opt/my apps/ovantic");
+    const QString user = home.path() + "/config/autostart/ovantic.desktop";
+    QCOMPARE(autostart.userEntryPath(), user);
+    QCOMPARE(autostart.isEnabled(), systemEntry);
+
+    QString error;
+    QVERIFY(autostart.setEnabled(true, &error));
+    QVERIFY(autostart.isEnabled());
+    QFile written(user);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("Exec=\"/opt/my apps/ovantic\"\n"));
+    written.close();
+
+    QVERIFY(autostart.setEnabled(false, &error));
+    QVERIFY(!autostart.isEnabled());
+    // The package's entry is turned off by a hidden one of the user's; with none to hide, the
+    // user's entry goes.
+    QCOMPARE(QFile::exists(user), systemEntry);
+    if (systemEntry) {
+      QVERIFY(written.open(QIODevice::ReadOnly));
+      QVERIFY(written.readAll().contains("Hidden=true\n"));
+    }
+  }
+
+  void startAtLoginThatCannotBeWrittenSaysWhyAndChangesNothing() {
+    QTemporaryDir home;
+    QFile(home.path() + "/config").open(QIODevice::WriteOnly);  // a file where a folder must be
+    AutostartEntry autostart(home.path() + "/config", {}, "ovantic");
+    QString error;
+    QVERIFY(!autostart.setEnabled(true, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!autostart.isEnabled());
+  }
+
+  void theMenuIsOnTheIconWhereTheTrayKeepsTheLeftClick_data() {
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<bool>("onIcon");
+    QTest::newRow("XEmbed tray") << "" << true;
+    QTest::newRow("Plasma") << "KDE" << true;
+    QTest::newRow("GNOME with AppIndicator") << "ubuntu:GNOME" << false;
+  }
+
+  void theMenuIsOnTheIconWhereTheTrayKeepsTheLeftClick() {
+    QFETCH(QString, desktop);
+    QFETCH(bool, onIcon);
+    qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
+    withIcon();
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    emit delegate->statusItem->contextMenuRequested(QPoint(40, 40));
+    QCOMPARE(delegate->menu()->isVisible(), onIcon);
+    delegate->menu()->hide();
+    // The panel's own button shows it everywhere.
+    delegate->showPopover();
+    QVERIFY(delegate->popover->findChild<QWidget*>("menuButton")->isVisibleTo(delegate->popover));
+    // About puts the panel away first: the box would take its keyboard anyway.
+    delegate->menu()->aboutAction()->trigger();
+    QVERIFY(!delegate->popover);
+    auto* about = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()
+                                                 ? QApplication::activeModalWidget()
+                                                 : findTopLevel("aboutBox"));
+    QVERIFY(about);
+    QVERIFY(about->text().contains(QCoreApplication::applicationVersion()));
+    QVERIFY(about->text().contains("rates.test"));
+    about->close();
   }
 
   void aLockHolderThatDoesNotAnswerIsReportedAndAnUnusableDirRunsUnguarded() {

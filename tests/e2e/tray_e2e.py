@@ -28,7 +28,7 @@ CONFIG = argparse.Namespace()
 
 # Where things are inside the panel, from its top-left corner.
 RESULT_OFFSET = (200, 210)
-FROM_PICKER_OFFSET = (64, 101)
+FROM_PICKER_OFFSET = (64, 105)
 # How long the result shows "Copied!" and ignores clicks, with a margin.
 COPIED_FEEDBACK_S = 2.3
 # A point on the bare screen, away from the tray and from any panel placement.

@@ -1,5 +1,6 @@
 // How the panel turns user actions into converter state and back into what it shows.
 #include <QAccessible>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -384,6 +385,30 @@ class PanelWiringTest : public QObject {
     QTest::mouseClick(refresh, Qt::LeftButton);
     QCOMPARE(h.http->requests.size(), 2u);
     QVERIFY(!refresh->isEnabled());
+  }
+
+  // F5 and Ctrl+R refresh from wherever the keyboard is, leave it there, and start nothing while
+  // a fetch runs.
+  void refreshKeysKeepTheFocus() {
+    PanelHarness h;
+    h.showWithRates();
+    QVERIFY(QTest::qWaitForWindowActive(h.panel.get()));
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)}) {
+      const std::size_t before = h.http->requests.size();
+      QTest::keySequence(h.amountField(), keys);
+      QTest::keySequence(h.amountField(), keys);
+      QCOMPARE(h.http->requests.size(), before + 1);
+      QCOMPARE(QApplication::focusWidget(), h.amountField());
+      h.http->answer(h.http->requests.size() - 1, HttpClient::Reply{std::string(kGoodReply), {}});
+      h.queue->drain();
+    }
+    // The refresh button itself, pressed from the keyboard, hands its focus to the field, not on
+    // to the next control.
+    auto* refresh = h.widget("refreshButton");
+    refresh->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(refresh, Qt::Key_Space);
+    QCOMPARE(QApplication::focusWidget(), h.amountField());
   }
 
   void rateReplyRedrawsWithoutAnyUserAction() {
