@@ -219,8 +219,11 @@ void AppDelegate::showPopover() {
   auto* window = new PopoverWindow(std::move(model), kind);
   PopupAnchor anchor{statusItem->geometry(), QCursor::pos(), {}};
   anchor.area = usableAreaAround(anchor.icon.isEmpty() ? anchor.cursor : anchor.icon.center());
-  window->setPlacement([anchor](QSize size) { return popupPosition(size, anchor); },
-                       popupRoom(anchor));
+  // A Wayland compositor places the window itself, and Qt knows the pointer there only over its
+  // own windows, so the room beside a click is unknown: the whole screen is the room.
+  const int room =
+      kind == PopoverKind::toplevel && anchor.area ? anchor.area->height() : popupRoom(anchor);
+  window->setPlacement([anchor](QSize size) { return popupPosition(size, anchor); }, room);
 
   window->panel()->setAppMenu(menu_.get());
   connect(window->panel(), &ConverterPanel::closeRequested, this, [this, window] {

@@ -125,8 +125,12 @@ void PopoverWindow::setPlacement(const std::function<QPoint(QSize)>& placement, 
   const int fullest = panel_->minimumHeight();
   const bool scrolls = maxHeight < fullest;
   const int width = kWidth + (scrolls ? scroll_->verticalScrollBar()->sizeHint().width() : 0);
-  setFixedSize(width, scrolls ? std::max(1, maxHeight) : fullest);
-  move(placement(size()));
+  const QSize shown(width, scrolls ? std::max(1, maxHeight) : fullest);
+  // The shadow's room lies around the panel, not inside it: taken from the panel it would cut
+  // the panel's right edge off and give it a scroll bar.
+  const QMargins shadow = layout()->contentsMargins();
+  setFixedSize(shown.grownBy(shadow));
+  move(placement(shown) - QPoint(shadow.left(), shadow.top()));
 }
 
 }  // namespace ovantic
