@@ -189,9 +189,10 @@ void ConverterPanel::Private::build() {
   focusRing->track(resultRow->picker(), 10, 2);
   focusRing->track(resultRow->resultArea(), 7, 5);
   focusRing->track(list->exactLine(), 10, 2);
-  focusRing->track(footer->rateLabel(), 4, 2);
-  focusRing->track(footer->lastUpdatedLabel(), 4, 2);
-  focusRing->track(footer->creditLink(), 4, 2);
+  // A line of text is exactly as tall as its font's line: the caps and descenders reach its edges.
+  focusRing->track(footer->rateLabel(), 5, 4);
+  focusRing->track(footer->lastUpdatedLabel(), 5, 4);
+  focusRing->track(footer->creditLink(), 5, 4);
 }
 
 void ConverterPanel::Private::applyStyle() {
