@@ -304,8 +304,18 @@ class PanelWiringTest : public QObject {
     QTest::mouseClick(picker, Qt::LeftButton);
     CurrencyPopup* popup = picker->popup();
     QCOMPARE(popup->searchField()->text(), QString());
+    const QRect panel(h.panel->mapToGlobal(QPoint(0, 0)), h.panel->size());
+    QVERIFY(panel.left() < popup->x() && popup->geometry().right() < panel.right());
     QCOMPARE(popup->shownCodes().at(10), QString("BHD"));
     QCOMPARE(popup->highlightedCode(), QString("BHD"));
+    // The search text starts in line with the flags of the rows, not against the field's edge.
+    const QLineEdit* search = popup->searchField();
+    const int caretX =
+        search->mapTo(popup, search->inputMethodQuery(Qt::ImCursorRectangle).toRect().center()).x();
+    const QRect firstRow = popup->list()->visualRect(popup->list()->model()->index(0, 0));
+    const int flagX = popup->list()->viewport()->mapTo(popup, firstRow.topLeft()).x() + 8;
+    QVERIFY2(std::abs(caretX - flagX) <= 2,
+             qPrintable(QStringLiteral("caret %1 flag %2").arg(caretX).arg(flagX)));
     QTest::keyClick(popup->searchField(), Qt::Key_Escape);
   }
 
