@@ -26,6 +26,8 @@ packages=(
   dbus-daemon libglib2.0-bin python3-gi gir1.2-glib-2.0 coreutils
   # end-to-end tests on a headless Wayland desktop with a status-notifier tray
   sway qt6-wayland waybar grim wtype wl-clipboard
+  # the accessibility tree a screen reader reads: the AT-SPI bus, and its Python client for tests
+  at-spi2-core python3-pyatspi
   # checks of what software centres and menus read, and of the .deb (cpack -G DEB runs `file`,
   # which minimal images such as a fresh Debian 13 lack)
   appstream desktop-file-utils file

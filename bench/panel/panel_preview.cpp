@@ -1,8 +1,10 @@
 // Shows one panel in a window, with rates already in, for looking at it and taking screenshots:
 //   panel_preview [--dark] [--amount TEXT] [--copy-line N] [--open-picker] [--search TEXT]
-//                 [--height N] [--tab-to NAME] [--translucent] [--grab FILE] [--seconds N]
+//                 [--app-menu] [--height N] [--tab-to NAME] [--translucent] [--grab FILE]
+//                 [--seconds N]
 // (--open-picker opens the target currency's list, --search also types into its search field;
-// the table then lists every current ISO currency, as a full reply does.)
+// the table then lists every current ISO currency, as a full reply does. --app-menu opens the
+// program's menu from the "⋮" button; "Start at login" shows as on.)
 // (--tab-to presses Tab until the control of that object name has the focus; QT_SCALE_FACTOR=2
 // shows it at scale 2.)
 // Under Xvfb: `Xvfb :55 -screen 0 1024x768x24 & DISPLAY=:55 panel_preview --dark &` and then
@@ -11,11 +13,13 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <memory>
 
+#include "app/app_menu.h"
 #include "converter/currency_converter_view.h"
 #include "doubles.h"
 #include "every_currency.h"
@@ -70,6 +74,11 @@ int main(int argc, char** argv) {
   } else {
     panel.resize(320, height);
   }
+  // Kept in a directory of its own, so the preview never touches the user's autostart entry.
+  QTemporaryDir config;
+  AppMenu menu(AutostartEntry(config.path(), {}, QStringLiteral("ovantic")));
+  menu.startAtLoginAction()->trigger();
+  panel.setAppMenu(&menu);
   window->setWindowTitle(QStringLiteral("Ovantic"));
   window->move(40, 40);
   window->show();
@@ -111,6 +120,11 @@ int main(int argc, char** argv) {
       if (copyLine < list->lineCount()) QTest::mouseClick(list->line(copyLine), Qt::LeftButton);
     }
   });
+  if (args.contains(QStringLiteral("--app-menu"))) {
+    QTimer::singleShot(600, &panel, [&panel] {
+      QTest::keyClick(panel.findChild<QWidget*>(QStringLiteral("menuButton")), Qt::Key_Space);
+    });
+  }
   const QString search = option(QStringLiteral("--search"), QString());
   if (args.contains(QStringLiteral("--open-picker")) || !search.isEmpty()) {
     QTimer::singleShot(600, &panel, [&panel, model, search] {

@@ -5,12 +5,16 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScreen>
 #include <cstdio>
+#include <utility>
 
+#include "app/app_menu.h"
 #include "app/outside_click_monitor.h"
 #include "app/popover_window.h"
 #include "app/popup_placement.h"
+#include "app/status_notifier_item.h"
 #include "app/tray_icon.h"
 #include "app/tray_watch.h"
 #include "app/x11_click_observer.h"
@@ -54,8 +58,14 @@ std::optional<QRect> usableAreaAround(QPoint point) {
 }  // namespace
 
 AppDelegate::AppDelegate(ConverterServices services, QObject* parent)
-    : QObject(parent), services_(std::move(services)), trayWatch_(new TrayWatch(this)) {
+    : QObject(parent),
+      services_(std::move(services)),
+      menu_(std::make_unique<AppMenu>(AutostartEntry::forThisSession())),
+      trayWatch_(new TrayWatch(this)) {
   clock_.start();
+  connect(menu_.get(), &AppMenu::aboutRequested, this, &AppDelegate::showAbout);
+  connect(menu_.get(), &AppMenu::quitRequested, qApp, &QCoreApplication::quit,
+          Qt::QueuedConnection);
   trayPoll_.setInterval(kTrayPollMs);
   connect(&trayPoll_, &QTimer::timeout, this, [this] {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
@@ -63,9 +73,22 @@ AppDelegate::AppDelegate(ConverterServices services, QObject* parent)
     setupMenuBarIcon();
   });
   connect(trayWatch_, &TrayWatch::hostAppeared, this, [this] {
-    if (!statusItem) setupMenuBarIcon();
+    // A host that comes after an XEmbed tray (the shell's own, or a bridge such as Plasma's
+    // xembedsniproxy) takes the icon over: clicks and the icon's pictures then come and go
+    // directly.
+    if (!statusItem || !statusItem->isStatusNotifierItem()) setupMenuBarIcon();
   });
-  connect(trayWatch_, &TrayWatch::xembedTrayAppeared, this, &AppDelegate::setupMenuBarIcon);
+  connect(trayWatch_, &TrayWatch::xembedTrayAppeared, this, [this] {
+    // GNOME Shell holds the X11 tray selection besides hosting status notifier items: the item
+    // already on the bus is the one icon.
+    if (!statusItem || !statusItem->isStatusNotifierItem() || !trayWatch_->sniHostPresent())
+      setupMenuBarIcon();
+  });
+  connect(trayWatch_, &TrayWatch::hostVanished, this, [this] {
+    // Our item registers again with the next watcher; meanwhile an XEmbed tray can show the icon.
+    if (statusItem && statusItem->isStatusNotifierItem() && trayWatch_->xembedTrayPresent())
+      setupMenuBarIcon();
+  });
 }
 
 // No clean-up worth doing at exit beyond what the members do themselves; a panel still open goes
@@ -76,7 +99,8 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-  if (trayWatch_->trayPresent()) {
+  hostSeenAtLaunch_ = trayWatch_->sniHostPresent();
+  if (hostSeenAtLaunch_ || trayWatch_->trayPresent()) {
     setupMenuBarIcon();
   } else {
     waitForTray();
@@ -109,24 +133,72 @@ void AppDelegate::waitForTray() {
 }
 
 void AppDelegate::setupMenuBarIcon() {
-  statusItem = std::make_unique<QSystemTrayIcon>();
+  // Asked at launch a moment ago already; two bus round trips saved on the way to the tray.
+  const bool toHost = std::exchange(hostSeenAtLaunch_, false) || trayWatch_->sniHostPresent();
+  // One item on the bus for the whole run: it follows restarted watchers by itself, and a second
+  // one would show as a second icon.
+  if (toHost && statusItem && statusItem->isStatusNotifierItem()) return;
   QIcon icon = makeTrayIcon(iconPath, trayInk());
-  statusItem->setIcon(icon.isNull() ? plainDiscIcon(trayInk()) : icon);
-  statusItem->setToolTip(QStringLiteral("Ovantic"));
-  connect(statusItem.get(), &QSystemTrayIcon::activated, this, &AppDelegate::onActivated);
-  statusItem->show();
+  if (icon.isNull()) icon = plainDiscIcon(trayInk());
+  const QString tip = QStringLiteral("Ovantic");
+  statusItem.reset();
+  if (toHost) {
+    statusItem = std::make_unique<StatusNotifierItem>(
+        icon, sniIconName(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), symbolicIconInstalled()),
+        tip);
+  } else {
+    statusItem = makeQtTrayItem(icon, tip);
+  }
+  connect(statusItem.get(), &TrayItem::activated, this, &AppDelegate::onActivated);
+  connect(statusItem.get(), &TrayItem::contextMenuRequested, this,
+          &AppDelegate::contextMenuRequested);
+  attachMenuToIcon();
+}
+
+void AppDelegate::attachMenuToIcon() {
+  // GNOME's AppIndicator extension opens an icon's menu on the left click, which would take the
+  // panel away from the icon; there the menu stays in the panel. XEmbed trays and Plasma keep the
+  // menu to the right click.
+  const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+  if (desktop.contains(QLatin1String("GNOME"), Qt::CaseInsensitive) ||
+      desktop.contains(QLatin1String("Unity"), Qt::CaseInsensitive)) {
+    return;
+  }
+  if (!statusItem) return;
+  connect(statusItem.get(), &TrayItem::contextMenuRequested, menu_.get(),
+          [menu = menu_.get()](QPoint at) { menu->popup(at); });
+}
+
+void AppDelegate::showAbout() {
+  closePopover();
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("About Ovantic"),
+                              AppMenu::aboutText(QString::fromStdString(services_.ratesUrl)),
+                              QMessageBox::Close);
+  box->setObjectName(QStringLiteral("aboutBox"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->show();
 }
 
 void AppDelegate::onActivated(QSystemTrayIcon::ActivationReason reason) {
   // Qt reports the second of two quick clicks as a double click instead of a click, yet for the
-  // user it is one more click on the icon. Other buttons do nothing: there is no menu.
+  // user it is one more click on the icon. The right click is the tray's, which shows the menu.
   if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick) return;
   if (!closingClick_.acceptActivation(clock_.elapsed())) return;
   togglePopover();
 }
 
 void AppDelegate::openPopover() {
-  if (!popover) showPopover();
+  if (!popover) {
+    showPopover();
+    return;
+  }
+  // Open already, perhaps behind the window the user went to: it takes the keyboard back.
+  popover->raise();
+  if (popover->kind() == PopoverKind::unmanaged && clickObserver()->isValid()) {
+    clickObserver()->giveKeyboardTo(static_cast<std::uint32_t>(popover->winId()));
+  } else {
+    popover->activateWindow();
+  }
 }
 
 void AppDelegate::togglePopover() {
@@ -147,9 +219,13 @@ void AppDelegate::showPopover() {
   auto* window = new PopoverWindow(std::move(model), kind);
   PopupAnchor anchor{statusItem->geometry(), QCursor::pos(), {}};
   anchor.area = usableAreaAround(anchor.icon.isEmpty() ? anchor.cursor : anchor.icon.center());
-  window->setPlacement([anchor](QSize size) { return popupPosition(size, anchor); },
-                       popupRoom(anchor));
+  // A Wayland compositor places the window itself, and Qt knows the pointer there only over its
+  // own windows, so the room beside a click is unknown: the whole screen is the room.
+  const int room =
+      kind == PopoverKind::toplevel && anchor.area ? anchor.area->height() : popupRoom(anchor);
+  window->setPlacement([anchor](QSize size) { return popupPosition(size, anchor); }, room);
 
+  window->panel()->setAppMenu(menu_.get());
   connect(window->panel(), &ConverterPanel::closeRequested, this, [this, window] {
     if (popover == window) closePopover();
   });
@@ -194,10 +270,17 @@ void AppDelegate::startEventMonitor() {
       });
   if (popover->kind() == PopoverKind::unmanaged) {
     OutsideClickMonitor* monitor = eventMonitor.get();
-    clickObserver()->start([monitor](int button) {
-      // The wheel (buttons 4 to 7) scrolls whatever is under it and leaves the panel be.
-      if (button >= 1 && button <= 3) monitor->pressedAt(QCursor::pos());
-    });
+    const auto panelWindow = static_cast<std::uint32_t>(popover->winId());
+    clickObserver()->start(
+        [monitor](int button) {
+          // The wheel (buttons 4 to 7) scrolls whatever is under it and leaves the panel be.
+          if (button >= 1 && button <= 3) monitor->pressedAt(QCursor::pos());
+        },
+        [monitor, panelWindow](std::uint32_t active) {
+          // None active says nothing of where the keyboard went; the panel's own window is never
+          // made active by a window manager, but a launcher setting it directly would be harmless.
+          if (active != 0 && active != panelWindow) monitor->otherWindowActivated();
+        });
   }
 }
 

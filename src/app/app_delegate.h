@@ -3,15 +3,16 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <memory>
 
 #include "app/closing_click_filter.h"
+#include "app/tray_item.h"
 #include "converter/currency_converter_view.h"
 
 namespace ovantic {
 
+class AppMenu;
 class OutsideClickMonitor;
 class PopoverWindow;
 class TrayWatch;
@@ -30,14 +31,18 @@ class AppDelegate : public QObject {
   AppDelegate(const AppDelegate&) = delete;
   AppDelegate& operator=(const AppDelegate&) = delete;
 
-  // Set once a tray exists; made anew whenever a tray appears or restarts, since the icon Qt
-  // showed went with the tray that held it.
-  std::unique_ptr<QSystemTrayIcon> statusItem;
+  // Set once a tray exists. Where a status notifier host runs it is our item on the session bus,
+  // one for the whole run however often hosts come and go; otherwise Qt's icon, made anew
+  // whenever an XEmbed tray appears or restarts, since the icon went with the tray that held it.
+  std::unique_ptr<TrayItem> statusItem;
   // The open panel's window; null exactly when the panel counts as closed. The window deletes
   // itself after its deferred close.
   QPointer<PopoverWindow> popover;
   // Present exactly while a panel is open.
   std::unique_ptr<OutsideClickMonitor> eventMonitor;
+
+  // The program's menu, built once: the panel's "⋮" button and the icon's context menu show it.
+  AppMenu* menu() const { return menu_.get(); }
 
   // Where the icon comes from; a test may point it elsewhere before launching.
   QString iconPath = QStringLiteral(":/ovantic/ovantic.svg");
@@ -54,6 +59,8 @@ class AppDelegate : public QObject {
   // or left open when it already is.
   void openPopover();
   void closePopover();
+  // The About box, once the panel is out of the way.
+  void showAbout();
   void startEventMonitor();
   void stopEventMonitor();
 
@@ -61,15 +68,20 @@ class AppDelegate : public QObject {
   // The panel was put on screen, or its close was scheduled.
   void popoverShown();
   void popoverClosed();
+  // The user asked for the icon's menu (a right click, or a host's ContextMenu) at `globalPos`.
+  void contextMenuRequested(QPoint globalPos);
 
  private:
   void onActivated(QSystemTrayIcon::ActivationReason reason);
   void waitForTray();
+  // Where the tray offers a context menu beside the left click, the icon gets the menu too.
+  void attachMenuToIcon();
 
   // The X11 watcher of clicks elsewhere, made at the first opening and kept; null elsewhere.
   X11ClickObserver* clickObserver();
 
   ConverterServices services_;
+  std::unique_ptr<AppMenu> menu_;
   TrayWatch* trayWatch_;
   std::unique_ptr<X11ClickObserver> clickObserver_;
   // Where neither a session bus nor X11 can tell of a tray (macOS, Windows), Qt is asked now and
@@ -77,6 +89,7 @@ class AppDelegate : public QObject {
   QTimer trayPoll_;
   QElapsedTimer clock_;
   ClosingClickFilter closingClick_;
+  bool hostSeenAtLaunch_ = false;
 };
 
 }  // namespace ovantic

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QString>
 #include <QTimer>
 #include <memory>
@@ -8,6 +9,7 @@
 #include "app/single_instance.h"
 #include "converter/currency_converter_view.h"
 #include "panel/color_scheme_watcher.h"
+#include "panel/panel_accessibility.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_main_queue.h"
@@ -27,12 +29,89 @@
 #define OVANTIC_CA_FILE ""
 #endif
 
+#ifndef OVANTIC_VERSION
+#define OVANTIC_VERSION "0"
+#endif
+
+namespace {
+
+enum class Asked { run, done, failed };
+
+// The command line, read before any of Qt's application is built: a launch that only asks the
+// running one for something must end quickly, display or not.
+Asked readCommandLine(int argc, char* argv[], ovantic::SingleInstance::Request* request) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Currency converter in the system tray. Without options, starts Ovantic, or "
+                     "opens the panel of the one already running."));
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
+  const QCommandLineOption toggle(
+      QStringLiteral("toggle"),
+      QStringLiteral("Opens the running Ovantic's panel, or closes it when it is open. Bind a "
+                     "key to this."));
+  const QCommandLineOption quit(QStringLiteral("quit"),
+                                QStringLiteral("Ends the running Ovantic."));
+  parser.addOption(toggle);
+  parser.addOption(quit);
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  if (!parser.parse(arguments)) {
+    std::fprintf(stderr, "ovantic: %s\nTry 'ovantic --help'.\n", qPrintable(parser.errorText()));
+    return Asked::failed;
+  }
+  if (!parser.positionalArguments().isEmpty()) {
+    std::fprintf(stderr, "ovantic: unexpected argument '%s'\nTry 'ovantic --help'.\n",
+                 qPrintable(parser.positionalArguments().constFirst()));
+    return Asked::failed;
+  }
+  if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+    // Without an application object Qt does not know the program's name.
+    QString text = parser.helpText();
+    text.replace(QStringLiteral("<executable_name>"), QStringLiteral("ovantic"));
+    std::fputs(qPrintable(text), stdout);
+    return Asked::done;
+  }
+  if (parser.isSet(version)) {
+    std::printf("ovantic %s\n", OVANTIC_VERSION);
+    return Asked::done;
+  }
+  if (parser.isSet(toggle) && parser.isSet(quit)) {
+    std::fputs("ovantic: --toggle and --quit ask opposite things; give one\n", stderr);
+    return Asked::failed;
+  }
+  using Request = ovantic::SingleInstance::Request;
+  *request = parser.isSet(quit)     ? Request::quit
+             : parser.isSet(toggle) ? Request::toggle
+                                    : Request::open;
+  return Asked::run;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-  // A second launch (autostart and the menu, or the menu twice) opens the running one's panel and
-  // ends before it builds anything of its own.
+  QCoreApplication::setApplicationName(QStringLiteral("ovantic"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(OVANTIC_VERSION));
+  using Request = ovantic::SingleInstance::Request;
+  Request request = Request::open;
+  switch (readCommandLine(argc, argv, &request)) {
+    case Asked::run:
+      break;
+    case Asked::done:
+      return 0;
+    case Asked::failed:
+      return 2;
+  }
+
+  // A second launch (autostart and the menu, or the menu twice) passes its request to the
+  // running one and ends before it builds anything of its own.
   ovantic::SingleInstance instance(ovantic::SingleInstance::sessionDir());
-  switch (instance.claim()) {
+  switch (instance.claim(request)) {
     case ovantic::SingleInstance::Claim::first:
+      if (request == Request::quit) {
+        std::fputs("ovantic: not running\n", stderr);
+        return 0;
+      }
       break;
     case ovantic::SingleInstance::Claim::handedOver:
       return 0;
@@ -41,6 +120,11 @@ int main(int argc, char* argv[]) {
                    instance.error().c_str());
       return 1;
     case ovantic::SingleInstance::Claim::unguarded:
+      if (request == Request::quit) {
+        std::fprintf(stderr, "ovantic: cannot reach a running Ovantic: %s\n",
+                     instance.error().c_str());
+        return 1;
+      }
       std::fprintf(stderr, "ovantic: cannot tell whether Ovantic already runs (%s); starting\n",
                    instance.error().c_str());
       break;
@@ -50,6 +134,8 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("ovantic"));
   QApplication::setApplicationDisplayName(QStringLiteral("Ovantic"));
   QApplication::setDesktopFileName(QStringLiteral("ovantic"));
+  // Before the loop's first turn, where the accessibility bridge asks for the application's tree.
+  ovantic::installPanelAccessibility();
   // The panel is the only window; closing it must not end the run.
   QApplication::setQuitOnLastWindowClosed(false);
 
@@ -73,6 +159,10 @@ int main(int argc, char* argv[]) {
   instance.listen();
   QObject::connect(&instance, &ovantic::SingleInstance::activationRequested, &delegate,
                    &ovantic::AppDelegate::openPopover);
+  QObject::connect(&instance, &ovantic::SingleInstance::toggleRequested, &delegate,
+                   &ovantic::AppDelegate::togglePopover);
+  QObject::connect(&instance, &ovantic::SingleInstance::quitRequested, &app,
+                   &QCoreApplication::quit, Qt::QueuedConnection);
   // Before the loop's first turn: there Qt sets up its accessibility bridge, session-bus calls and
   // all, which a status-notifier host would otherwise wait out before it sees the icon.
   delegate.applicationDidFinishLaunching();
@@ -82,5 +172,10 @@ int main(int argc, char* argv[]) {
   QTimer::singleShot(0, &delegate, [&colorScheme] {
     colorScheme = std::make_unique<ovantic::ColorSchemeWatcher>();
   });
+  // Started by --toggle with none running: the panel opens as soon as the icon is up to hang it
+  // from, as a later --toggle would have opened it.
+  if (request == Request::toggle) {
+    QTimer::singleShot(0, &delegate, [&delegate] { delegate.openPopover(); });
+  }
   return QApplication::exec();
 }

@@ -53,6 +53,10 @@ void OutsideClickMonitor::pressedAt(QPoint globalPos) {
   handler_(Reason::clickOutside);
 }
 
+void OutsideClickMonitor::otherWindowActivated() {
+  if (panelWindow_) handler_(Reason::panelLostFocus);
+}
+
 bool OutsideClickMonitor::closesOnFocusLoss() const {
   // A popup never holds the focus to begin with. A window the window manager leaves alone (X11)
   // would lose it whenever the pointer merely left it under focus-follows-mouse; clicks elsewhere

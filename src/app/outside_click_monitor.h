@@ -29,6 +29,9 @@ class OutsideClickMonitor : public QObject {
   // A press of a mouse button at `globalPos`, seen by something watching the whole screen: closes
   // the panel unless it landed in the panel, a menu it opened, or on the tray icon.
   void pressedAt(QPoint globalPos);
+  // The window manager made another window active (X11, where the panel's window is its own and
+  // hears of no focus change): the user has gone elsewhere.
+  void otherWindowActivated();
 
   OutsideClickMonitor(const OutsideClickMonitor&) = delete;
   OutsideClickMonitor& operator=(const OutsideClickMonitor&) = delete;

@@ -51,9 +51,15 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
   // The click that closes a popup must not go on to the tray icon underneath, where it would
   // open a new panel straight away.
   setAttribute(Qt::WA_NoMouseReplay);
+  // What window lists and screen readers call it.
+  setWindowTitle(QStringLiteral("Ovantic"));
+  setAccessibleName(QStringLiteral("Ovantic"));
   panel_->setFixedWidth(kWidth);
   panel_->setMinimumHeight(fullestHeight(*model));
   scroll_->setFrameShape(QFrame::NoFrame);
+  // The scroll area would be a Tab stop of its own after the last control, unnamed and showing
+  // nothing; the wheel and the scroll bar still scroll it.
+  scroll_->setFocusPolicy(Qt::NoFocus);
   scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll_->setWidgetResizable(true);
   scroll_->setWidget(panel_);
@@ -119,8 +125,12 @@ void PopoverWindow::setPlacement(const std::function<QPoint(QSize)>& placement, 
   const int fullest = panel_->minimumHeight();
   const bool scrolls = maxHeight < fullest;
   const int width = kWidth + (scrolls ? scroll_->verticalScrollBar()->sizeHint().width() : 0);
-  setFixedSize(width, scrolls ? std::max(1, maxHeight) : fullest);
-  move(placement(size()));
+  const QSize shown(width, scrolls ? std::max(1, maxHeight) : fullest);
+  // The shadow's room lies around the panel, not inside it: taken from the panel it would cut
+  // the panel's right edge off and give it a scroll bar.
+  const QMargins shadow = layout()->contentsMargins();
+  setFixedSize(shown.grownBy(shadow));
+  move(placement(shown) - QPoint(shadow.left(), shadow.top()));
 }
 
 }  // namespace ovantic

@@ -32,8 +32,9 @@ PopoverKind popoverKindFor(QStringView platformName);
 // the panel keeps the window colour.
 bool alwaysComposited(QStringView platformName);
 
-// The window that holds one converter panel while it is open: 320 logical pixels wide, and as high
-// as the panel at its fullest (a wrapped result and four all-units lines), at least 380. It keeps
+// The window that holds one converter panel while it is open: the panel is 320 logical pixels wide
+// (the window adds the shadow's room around it where it is translucent), and as high as the panel
+// at its fullest (a wrapped result and four all-units lines), at least 380. It keeps
 // that size and place for its whole opening, so nothing moves under the caret when the all-units
 // list appears; the panel's bottom spacer takes what is left. Where the screen is shorter than
 // that, the window takes `maxHeight` and its content scrolls instead of being squashed.

@@ -1,6 +1,7 @@
 #include "app/single_instance.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -67,7 +68,7 @@ std::string SingleInstance::sessionDir() {
   return dir;
 }
 
-SingleInstance::Claim SingleInstance::claim() {
+SingleInstance::Claim SingleInstance::claim(Request request) {
   const std::string& lockPath = lockPath_;
   const std::string& socketPath = socketPath_;
   sockaddr_un address;
@@ -107,7 +108,7 @@ SingleInstance::Claim SingleInstance::claim() {
     if (fd < 0) break;
     const bool knocked =
         ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::send(fd, "o", 1, MSG_NOSIGNAL) == 1;
+        ::send(fd, &request, 1, MSG_NOSIGNAL) == 1;
     ::close(fd);
     if (knocked) return Claim::handedOver;
     std::this_thread::sleep_for(kKnockPause);
@@ -123,14 +124,36 @@ void SingleInstance::listen() {
 }
 
 void SingleInstance::acceptKnocks() {
-  bool knocked = false;
+  // A knock is one byte, sent right after connecting. One that brings none (an older launch, or
+  // something else of the user's poking the socket) is taken as a plain "open", after a short
+  // wait, so it can never hold up the panel.
+  constexpr int kByteWaitMs = 200;
+  std::string requests;
   for (;;) {
     const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) break;
+    pollfd ready{fd, POLLIN, 0};
+    char byte = static_cast<char>(Request::open);
+    if (::poll(&ready, 1, kByteWaitMs) != 1 || ::recv(fd, &byte, 1, MSG_DONTWAIT) != 1) {
+      byte = static_cast<char>(Request::open);
+    }
     ::close(fd);
-    knocked = true;
+    requests += byte;
   }
-  if (knocked) emit activationRequested();
+  for (const char byte : requests) {
+    switch (static_cast<Request>(byte)) {
+      case Request::toggle:
+        emit toggleRequested();
+        break;
+      case Request::quit:
+        emit quitRequested();
+        break;
+      case Request::open:
+      default:
+        emit activationRequested();
+        break;
+    }
+  }
 }
 
 }  // namespace ovantic

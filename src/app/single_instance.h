@@ -30,15 +30,19 @@ class SingleInstance : public QObject {
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
+  // What a later launch asks of the running one.
+  enum class Request : char { open = 'o', toggle = 't', quit = 'q' };
+
   // Works without a running Qt application, so a second launch ends before building any of it.
-  Claim claim();
+  // When another one runs, `request` is passed to it.
+  Claim claim(Request request = Request::open);
   // Why the last claim was not `first` or `handedOver`.
   const std::string& error() const { return error_; }
   // Where the running one listens: in the directory, named after the session's display.
   const std::string& socketPath() const { return socketPath_; }
 
-  // After a `first` claim, with a Qt event loop: knocks from later launches become
-  // `activationRequested`.
+  // After a `first` claim, with a Qt event loop: knocks from later launches become the signals
+  // below.
   void listen();
 
   // $XDG_RUNTIME_DIR, the user's own session directory; without it, a private directory of the
@@ -47,6 +51,8 @@ class SingleInstance : public QObject {
 
  signals:
   void activationRequested();
+  void toggleRequested();
+  void quitRequested();
 
  private:
   void acceptKnocks();

@@ -4,7 +4,6 @@
 #include <xcb/xcb.h>
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
@@ -76,9 +75,12 @@ void TrayWatch::start() {
   if (onBus_) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     // A watcher that starts already knowing a host (a restarted bar) announces no host of its own.
-    auto* services = new QDBusServiceWatcher(kWatcherService, bus,
-                                             QDBusServiceWatcher::WatchForRegistration, this);
+    auto* services = new QDBusServiceWatcher(
+        kWatcherService, bus,
+        QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
+        this);
     connect(services, &QDBusServiceWatcher::serviceRegistered, this, &TrayWatch::onHostRegistered);
+    connect(services, &QDBusServiceWatcher::serviceUnregistered, this, &TrayWatch::hostVanished);
     bus.connect(QString(), kWatcherPath, kWatcherService,
                 QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(onHostRegistered()));
   }
@@ -95,11 +97,13 @@ void TrayWatch::onHostRegistered() {
 bool TrayWatch::sniHostPresent() const {
   if (!onBus_) return false;
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.interface()->isServiceRegistered(kWatcherService).value()) return false;
+  // One round trip: without a watcher the bus answers the call itself, with an error.
   auto call = QDBusMessage::createMethodCall(kWatcherService, kWatcherPath,
                                              QStringLiteral("org.freedesktop.DBus.Properties"),
                                              QStringLiteral("Get"));
   call << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+  // Asking must not start a watcher the bus knows how to launch.
+  call.setAutoStartService(false);
   const QDBusMessage reply = bus.call(call, QDBus::Block, kBusCallTimeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
   return reply.arguments().first().value<QDBusVariant>().variant().toBool();

@@ -22,6 +22,9 @@ class TrayWatch : public QObject {
   bool trayPresent();
   // Whether a tray could still appear later: some way of hearing of one is open.
   bool canHearOfATray() const;
+  // Each kind of tray on its own.
+  bool sniHostPresent() const;
+  bool xembedTrayPresent() { return onX11_ && xembedOwner() != 0; }
   // Begins watching; the signals fire from then on.
   void start();
 
@@ -29,18 +32,19 @@ class TrayWatch : public QObject {
   static constexpr int kSelectionPollMs = 1000;
 
  signals:
-  // A status notifier host registered. Qt's icons register again with a restarted watcher by
-  // themselves, so this matters only while there is no icon.
+  // A status notifier host registered, or a watcher that knows one appeared: the icon goes to
+  // it, unless our item is already on the bus (it registers with new watchers by itself).
   void hostAppeared();
   // An XEmbed tray took the tray selection: a first one, or a restarted one, which knows nothing
   // of the icons docked in the one before.
   void xembedTrayAppeared();
+  // The status notifier watcher left the bus (its desktop shell ended or is restarting).
+  void hostVanished();
 
  private slots:
   void onHostRegistered();
 
  private:
-  bool sniHostPresent() const;
   std::uint32_t xembedOwner();
 
   bool onX11_ = false;

@@ -60,17 +60,21 @@ X11ClickObserver::~X11ClickObserver() {
   if (connection_) xcb_disconnect(connection_);
 }
 
-void X11ClickObserver::start(Handler handler) {
+void X11ClickObserver::start(Handler handler, ActiveWindowHandler activeWindowChanged) {
   if (!connection_) return;
   handler_ = std::move(handler);
+  activeWindowChanged_ = std::move(activeWindowChanged);
   select(true);
+  watchActiveWindow(static_cast<bool>(activeWindowChanged_));
   notifier_->setEnabled(true);
 }
 
 void X11ClickObserver::stop() {
   if (!connection_) return;
   handler_ = nullptr;
+  activeWindowChanged_ = nullptr;
   select(false);
+  watchActiveWindow(false);
   notifier_->setEnabled(false);
   drain();
 }
@@ -86,9 +90,52 @@ void X11ClickObserver::select(bool presses) {
       connection_, xcb_input_xi_select_events_checked(connection_, root_, 1, &mask.head)));
 }
 
+void X11ClickObserver::giveKeyboardTo(std::uint32_t window) {
+  if (!connection_) return;
+  xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+  xcb_flush(connection_);
+}
+
+void X11ClickObserver::watchActiveWindow(bool watch) {
+  if (watch && activeWindowAtom_ == 0) {
+    static constexpr char name[] = "_NET_ACTIVE_WINDOW";
+    auto atom = owned(xcb_intern_atom_reply(
+        connection_, xcb_intern_atom(connection_, 0, sizeof name - 1, name), nullptr));
+    if (atom) activeWindowAtom_ = atom->atom;
+  }
+  // The mask is this connection's own: Qt's and other clients' selections on the root stay.
+  const std::uint32_t mask = watch ? std::uint32_t{XCB_EVENT_MASK_PROPERTY_CHANGE} : 0u;
+  std::free(xcb_request_check(connection_, xcb_change_window_attributes_checked(
+                                               connection_, root_, XCB_CW_EVENT_MASK, &mask)));
+  // Window managers write the property again with the same window now and then (on focus
+  // changes they do not manage, such as the panel taking the keyboard); only a new one counts.
+  if (watch && activeWindowAtom_ != 0) lastActiveWindow_ = activeWindow();
+}
+
+std::uint32_t X11ClickObserver::activeWindow() {
+  auto reply = owned(xcb_get_property_reply(
+      connection_,
+      xcb_get_property(connection_, 0, root_, activeWindowAtom_, XCB_GET_PROPERTY_TYPE_ANY, 0, 1),
+      nullptr));
+  if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4) return 0;
+  return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+}
+
 void X11ClickObserver::drain() {
   while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
     auto owned_event = owned(event);
+    if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+      const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+      if (change->atom == activeWindowAtom_ && activeWindowAtom_ != 0 && activeWindowChanged_) {
+        const std::uint32_t active = activeWindow();
+        if (active == lastActiveWindow_) continue;
+        lastActiveWindow_ = active;
+        // Read on: the handler may stop this observer, which drains again.
+        const ActiveWindowHandler handler = activeWindowChanged_;
+        handler(active);
+      }
+      continue;
+    }
     if ((event->response_type & 0x7f) != XCB_GE_GENERIC) continue;
     const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
     if (generic->extension != xinputOpcode_ || generic->event_type != XCB_INPUT_RAW_BUTTON_PRESS)

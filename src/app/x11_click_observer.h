@@ -18,6 +18,9 @@ namespace ovantic {
 class X11ClickObserver : public QObject {
  public:
   using Handler = std::function<void(int button)>;
+  // Called with the window that the window manager now calls active (_NET_ACTIVE_WINDOW), 0 for
+  // none, each time that changes: Alt+Tab and the like take the keyboard without any click.
+  using ActiveWindowHandler = std::function<void(std::uint32_t window)>;
 
   // `display` as in $DISPLAY; empty for the one Qt uses.
   explicit X11ClickObserver(const QString& display = {});
@@ -31,18 +34,27 @@ class X11ClickObserver : public QObject {
 
   // Presses are reported to `handler` from now until `stop`; watching costs the server and us
   // nothing while stopped.
-  void start(Handler handler);
+  void start(Handler handler, ActiveWindowHandler activeWindowChanged = {});
   void stop();
+
+  // Gives `window` the keyboard now. Qt would stamp the request with the time of the last X event
+  // it saw, which the server ignores once any later focus change happened.
+  void giveKeyboardTo(std::uint32_t window);
 
  private:
   void select(bool presses);
+  void watchActiveWindow(bool watch);
+  std::uint32_t activeWindow();
   void drain();
 
   xcb_connection_t* connection_ = nullptr;
   std::uint32_t root_ = 0;
   std::uint8_t xinputOpcode_ = 0;
   QSocketNotifier* notifier_ = nullptr;
+  std::uint32_t activeWindowAtom_ = 0;
+  std::uint32_t lastActiveWindow_ = 0;
   Handler handler_;
+  ActiveWindowHandler activeWindowChanged_;
 };
 
 }  // namespace ovantic

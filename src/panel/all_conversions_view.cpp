@@ -44,9 +44,11 @@ void AllConversionsView::setExact(const QString& label, const QString& text, boo
   }
   exactCopied_ = copied;
   exact_.card->setVisible(!text.isEmpty());
-  const QString shown = copied ? copiedText : text;
-  exact_.value->setText(shown);
-  exact_.card->setAccessibleName(label + QStringLiteral(": ") + shown);
+  // As on the other lines, the copied amount stays in view, and the name says the amount alone.
+  const QString shown = copied ? copiedText + QLatin1Char(' ') + text : text;
+  if (exact_.value->text() != shown) exact_.value->setText(shown);
+  exact_.card->setAccessibleName(shown);
+  exact_.card->setAccessibleDescription(QStringLiteral("Exact amount; press to copy"));
   styleExact();
 }
 
@@ -140,9 +142,17 @@ void AllConversionsView::refreshValues() {
     const Line& line = lines_[index];
     const ConversionEntry& entry = entries_[index];
     const bool copied = copiedUnit_ == entry.unit;
-    const QString text = copied ? copiedText : formatValue_(entry.value, entry.unit);
-    line.value->setText(text);
-    line.card->setAccessibleName(QString::fromStdString(entry.label) + QStringLiteral(": ") + text);
+    const QString value = formatValue_(entry.value, entry.unit);
+    // The copied amount stays in view beside the word, so the user sees what went out.
+    const QString text = copied ? copiedText + QLatin1Char(' ') + value : value;
+    if (line.value->text() != text) line.value->setText(text);
+    // Said as words ("20,780 lakh"): the short form alone means nothing read aloud.
+    QString spoken = formatValue_(entry.value, UnitType::none);
+    if (entry.unit != UnitType::none) {
+      spoken += QLatin1Char(' ') + QString::fromUtf8(entry.unit.rawValue());
+    }
+    line.card->setAccessibleName(copied ? copiedText + QLatin1Char(' ') + spoken : spoken);
+    line.card->setAccessibleDescription(QStringLiteral("Press to copy"));
     styleLine(index);
   }
 }

@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
+#include <algorithm>
 
 #include "converter/currency_converter_view.h"
 #include "notation/unit_type.h"
@@ -16,6 +18,7 @@
 #include "panel/focus_ring.h"
 #include "panel/footer_view.h"
 #include "panel/header_view.h"
+#include "panel/panel_accessibility.h"
 #include "panel/panel_style.h"
 #include "panel/rounded_card.h"
 #include "panel/symbol_button.h"
@@ -33,6 +36,9 @@ namespace ovantic {
 namespace {
 
 constexpr int kPanelWidth = 320;
+// How long typing must pause before the result is read out: a reader speaking every keystroke's
+// result would never finish a sentence.
+constexpr int kAnnounceAfterMs = 600;
 
 QString qs(const std::string& text) {
   return QString::fromStdString(text);
@@ -56,6 +62,11 @@ class ConverterPanel::Private {
   // differently; a hidden panel has no timer at all.
   void scheduleAgeing();
 
+  // The result as said aloud and copied: the currency sign and amount, no flag.
+  QString spokenResult() const;
+  void copyResult();
+  void refresh();
+
   ConverterPanel* q;
   std::shared_ptr<CurrencyConverterView> model;
 
@@ -64,6 +75,7 @@ class ConverterPanel::Private {
   UnitConversionView* conversion = nullptr;
   FooterView* footer = nullptr;
   FocusRing* focusRing = nullptr;
+  QTimer announceTimer;
   QTimer* ageing = nullptr;
 
   bool shownOnce = false;
@@ -105,10 +117,13 @@ void ConverterPanel::Private::build() {
   AmountRow* amountRow = conversion->fromUnitRow();
   ResultRow* resultRow = conversion->toUnitRow();
 
-  QObject::connect(header->refreshButton(), &QAbstractButton::clicked, q, [this] {
-    model->fetchRates();
-    sync();
-  });
+  QObject::connect(header->refreshButton(), &QAbstractButton::clicked, q, [this] { refresh(); });
+  // The keys browsers and file managers refresh with; the focus stays where it is.
+  for (const QKeySequence& keys : {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)}) {
+    auto* shortcut = new QShortcut(keys, q);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, q, [this] { refresh(); });
+  }
   const auto offer = [weak = std::weak_ptr<CurrencyConverterView>(model)] {
     const auto converter = weak.lock();
     return converter ? converter->offeredCurrencies() : CurrencyConverterView::currencies();
@@ -130,15 +145,21 @@ void ConverterPanel::Private::build() {
                    [this](const QString& text) {
                      model->editAmount(text.toStdString());
                      sync();
+                     announceTimer.start();
                    });
+  // Enter is the keyboard's way to take the result, as a click on it is the mouse's.
+  QObject::connect(amountRow->amountField(), &QLineEdit::returnPressed, q,
+                   [this] { copyResult(); });
+  amountRow->amountField()->installEventFilter(q);
+  announceTimer.setSingleShot(true);
+  announceTimer.setInterval(kAnnounceAfterMs);
+  QObject::connect(&announceTimer, &QTimer::timeout, q,
+                   [this] { announce(conversion->fromUnitRow()->amountField(), spokenResult()); });
   QObject::connect(conversion->swapButton(), &QAbstractButton::clicked, q, [this] {
     model->swapCurrencies();
     sync();
   });
-  QObject::connect(resultRow->resultArea(), &RoundedCard::clicked, q, [this] {
-    model->copyResult();
-    sync();
-  });
+  QObject::connect(resultRow->resultArea(), &RoundedCard::clicked, q, [this] { copyResult(); });
   list->onLineClicked = [this](const ConversionEntry& entry) {
     model->copyConversion(entry);
     sync();
@@ -149,21 +170,29 @@ void ConverterPanel::Private::build() {
   };
 
   // Reading order for the keyboard: refresh, then the rows top to bottom, then the credit.
-  QWidget::setTabOrder(header->refreshButton(), amountRow->picker());
+  QWidget::setTabOrder(header->refreshButton(), header->menuButton());
+  QWidget::setTabOrder(header->menuButton(), amountRow->picker());
   QWidget::setTabOrder(amountRow->picker(), amountRow->amountField());
   QWidget::setTabOrder(amountRow->amountField(), conversion->swapButton());
   QWidget::setTabOrder(conversion->swapButton(), resultRow->picker());
   QWidget::setTabOrder(resultRow->picker(), resultRow->resultArea());
+  QWidget::setTabOrder(resultRow->resultArea(), footer->rateLabel());
+  QWidget::setTabOrder(footer->rateLabel(), footer->lastUpdatedLabel());
+  QWidget::setTabOrder(footer->lastUpdatedLabel(), footer->creditLink());
 
   // Each ring follows its control's corners, standing off far enough to leave glyphs clear.
   focusRing = new FocusRing(q, amountRow->amountField());
-  focusRing->track(header->refreshButton(), 6, 3);
+  focusRing->track(header->refreshButton(), 8, 2);
+  focusRing->track(header->menuButton(), 8, 2);
   focusRing->track(amountRow->picker(), 10, 2);
-  focusRing->track(conversion->swapButton(), 11, 3);
+  focusRing->track(conversion->swapButton(), 11, 2);
   focusRing->track(resultRow->picker(), 10, 2);
   focusRing->track(resultRow->resultArea(), 7, 5);
   focusRing->track(list->exactLine(), 10, 2);
-  focusRing->track(footer->creditLink(), 4, 2);
+  // A line of text is exactly as tall as its font's line: the caps and descenders reach its edges.
+  focusRing->track(footer->rateLabel(), 5, 4);
+  focusRing->track(footer->lastUpdatedLabel(), 5, 4);
+  focusRing->track(footer->creditLink(), 5, 4);
 }
 
 void ConverterPanel::Private::applyStyle() {
@@ -178,6 +207,25 @@ void ConverterPanel::Private::applyStyle() {
   styling = false;
 }
 
+QString ConverterPanel::Private::spokenResult() const {
+  // A placeholder ("---", "Invalid") has no amount to put a sign before.
+  const bool hasDigits = std::any_of(model->resultText.begin(), model->resultText.end(),
+                                     [](char c) { return c >= '0' && c <= '9'; });
+  if (!hasDigits) return qs(model->resultText);
+  return qs(model->extractValueWithCurrency(model->resultText));
+}
+
+void ConverterPanel::Private::copyResult() {
+  model->copyResult();
+  sync();
+}
+
+void ConverterPanel::Private::refresh() {
+  if (model->isLoading) return;
+  model->fetchRates();
+  sync();
+}
+
 void ConverterPanel::Private::sync() {
   model->applyChanges();
   redraw();
@@ -185,9 +233,14 @@ void ConverterPanel::Private::sync() {
 
 void ConverterPanel::Private::redraw() {
   const CurrencyConverterView& m = *model;
+  AmountRow* amountRow = conversion->fromUnitRow();
+  // Qt would pass the focus of a button turning disabled to the next control, the source picker,
+  // which a screen reader would then announce; it goes where typing goes instead.
+  if (m.isLoading && header->refreshButton()->hasFocus()) {
+    amountRow->amountField()->setFocus(Qt::OtherFocusReason);
+  }
   header->refreshButton()->setEnabled(!m.isLoading);
 
-  AmountRow* amountRow = conversion->fromUnitRow();
   amountRow->picker()->setCurrency(qs(m.fromCurrency));
   QLineEdit* field = amountRow->amountField();
   // Only an outside write (the swap) replaces the field's text; while the user types, the field
@@ -201,9 +254,9 @@ void ConverterPanel::Private::redraw() {
   ResultRow* resultRow = conversion->toUnitRow();
   resultRow->picker()->setCurrency(qs(m.toCurrency));
   if (m.showCopiedForMain) {
-    resultRow->showCopied();
+    resultRow->showCopied(spokenResult());
   } else {
-    resultRow->showResult(qs(m.resultText));
+    resultRow->showResult(qs(m.resultText), spokenResult());
   }
 
   AllConversionsView* list = conversion->allConversionsView();
@@ -219,7 +272,9 @@ void ConverterPanel::Private::redraw() {
       focusRing->track(list->line(i), 10, 2);
       previous = list->line(i);
     }
-    QWidget::setTabOrder(previous, footer->creditLink());
+    QWidget::setTabOrder(previous, footer->rateLabel());
+    QWidget::setTabOrder(footer->rateLabel(), footer->lastUpdatedLabel());
+    QWidget::setTabOrder(footer->lastUpdatedLabel(), footer->creditLink());
   }
   list->setCopiedUnit(m.copiedUnit);
   list->setVisible(!m.allConversions.empty() || !m.exactText.empty());
@@ -242,6 +297,7 @@ void ConverterPanel::Private::scheduleAgeing() {
 ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWidget* parent)
     : QWidget(parent), d_(std::make_unique<Private>(this, std::move(model))) {
   initPanelResources();
+  installPanelAccessibility();
   setObjectName(QStringLiteral("converterPanel"));
   setAccessibleName(QStringLiteral("Ovantic currency converter"));
   d_->build();
@@ -264,6 +320,10 @@ ConverterPanel::~ConverterPanel() {
 
 const std::shared_ptr<CurrencyConverterView>& ConverterPanel::model() const {
   return d_->model;
+}
+
+void ConverterPanel::setAppMenu(QMenu* menu) {
+  d_->header->setMenu(menu);
 }
 
 QSize ConverterPanel::sizeHint() const {
@@ -300,6 +360,18 @@ void ConverterPanel::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+bool ConverterPanel::eventFilter(QObject* watched, QEvent* event) {
+  // Ctrl+C with nothing selected in the amount field would copy nothing; the result is what the
+  // user wants then.
+  QLineEdit* field = d_->conversion->fromUnitRow()->amountField();
+  if (watched == field && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && !field->hasSelectedText()) {
+    d_->copyResult();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void ConverterPanel::changeEvent(QEvent* event) {

@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <memory>
 
+class QMenu;
+
 namespace ovantic {
 
 class CurrencyConverterView;
@@ -19,6 +21,9 @@ class ConverterPanel : public QWidget {
 
   const std::shared_ptr<CurrencyConverterView>& model() const;
 
+  // Shows the "⋮" button, which opens `menu` (owned by the caller).
+  void setAppMenu(QMenu* menu);
+
   // Always 320 wide, and as tall as the content needs at that width, long results wrapped.
   QSize sizeHint() const override;
 
@@ -32,6 +37,7 @@ class ConverterPanel : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   static void syncIfAlive(const QPointer<ConverterPanel>& panel);

@@ -42,7 +42,11 @@ void CurrencyPicker::showPopup() {
     connect(popup_, &CurrencyPopup::currencyChosen, this, &CurrencyPicker::currencySelected);
   }
   std::vector<std::string> codes = offer_ ? offer_() : CurrencyConverterView::currencies();
-  popup_->open(std::move(codes), code_, mapToGlobal(QPoint(0, height() + 2)),
+  // The list is nearly as wide as the panel: from the picker's left edge it stood out past the
+  // panel's right edge, so it is centred over the panel instead.
+  const QWidget* panel = window();
+  const int left = panel->mapToGlobal(QPoint((panel->width() - popup_->width()) / 2, 0)).x();
+  popup_->open(std::move(codes), code_, QPoint(left, mapToGlobal(QPoint(0, height() + 2)).y()),
                mapToGlobal(QPoint(0, -2)).y());
 }
 

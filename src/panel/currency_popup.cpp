@@ -183,6 +183,8 @@ CurrencyPopup::CurrencyPopup(QWidget* parent)
   search_->setAccessibleName(QStringLiteral("Search currencies"));
   search_->setPlaceholderText(QStringLiteral("Search code, name or country"));
   search_->setClearButtonEnabled(true);
+  // What is typed starts in line with the flags below it, not against the field's edge.
+  search_->setTextMargins(kPadX - 3, 0, 0, 0);
   search_->installEventFilter(this);
 
   list_->setObjectName(QStringLiteral("currencyList"));

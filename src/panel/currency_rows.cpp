@@ -38,6 +38,9 @@ AmountRow::AmountRow(QWidget* parent)
 
   amountField_->setObjectName(QStringLiteral("amountField"));
   amountField_->setAccessibleName(QStringLiteral("Amount"));
+  // Set, so the placeholder does not stand in for it; typing replaces it with the result.
+  amountField_->setAccessibleDescription(
+      QStringLiteral("Type an amount such as 2.5 cr or 45 lakh; Enter copies the result"));
   amountField_->setPlaceholderText(QStringLiteral("0"));
   amountField_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   amountField_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -105,18 +108,22 @@ ResultRow::ResultRow(QWidget* parent)
   layout->addWidget(resultArea_, 1);
 }
 
-void ResultRow::showResult(const QString& resultText) {
+void ResultRow::showResult(const QString& resultText, const QString& spoken) {
   showingCopied_ = false;
   if (resultLabel_->text() != resultText) resultLabel_->setText(resultText);
-  resultArea_->setAccessibleName(QStringLiteral("Result, click to copy: ") + resultText);
+  resultArea_->setAccessibleName(spoken);
+  resultLabel_->setAccessibleName(spoken);
+  resultArea_->setAccessibleDescription(QStringLiteral("Result; press to copy"));
   resultArea_->setClickable(true);
   applyTextColor();
 }
 
-void ResultRow::showCopied() {
+void ResultRow::showCopied(const QString& copied) {
   showingCopied_ = true;
-  resultLabel_->setText(copiedText);
-  resultArea_->setAccessibleName(copiedText);
+  const QString text = copiedText + QLatin1Char(' ') + copied;
+  if (resultLabel_->text() != text) resultLabel_->setText(text);
+  resultArea_->setAccessibleName(text);
+  resultLabel_->setAccessibleName(text);
   resultArea_->setClickable(false);
   applyTextColor();
 }

@@ -47,9 +47,11 @@ class ResultRow : public RoundedCard {
   RoundedCard* resultArea() const { return resultArea_; }
   WrappingLabel* resultLabel() const { return resultLabel_; }
 
-  void showResult(const QString& resultText);
-  // "Copied!" in green; the area takes no clicks until showResult() again.
-  void showCopied();
+  // `spoken` is what a screen reader says for it: the amount, without the flag.
+  void showResult(const QString& resultText, const QString& spoken);
+  // "Copied!" in green with the copied amount still beside it; the area takes no clicks until
+  // showResult() again.
+  void showCopied(const QString& copied);
   bool isShowingCopied() const { return showingCopied_; }
   void applyStyle(const QPalette& palette);
 

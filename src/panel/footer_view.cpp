@@ -67,6 +67,12 @@ FooterView::FooterView(QWidget* parent)
   }
   rateLabel_->setObjectName(QStringLiteral("rateLabel"));
   lastUpdatedLabel_->setObjectName(QStringLiteral("lastUpdatedLabel"));
+  // The keyboard, and a screen reader following it, reach the rate and its freshness too; an
+  // empty line is no stop.
+  for (QLabel* label : {rateLabel_, lastUpdatedLabel_}) {
+    label->setTextInteractionFlags(Qt::TextSelectableByKeyboard);
+    label->setFocusPolicy(Qt::NoFocus);
+  }
 
   auto* credit = new QHBoxLayout;
   credit->setContentsMargins(0, 0, 0, 0);
@@ -81,23 +87,35 @@ FooterView::FooterView(QWidget* parent)
   column->addLayout(credit);
 }
 
+namespace {
+
+void setLine(QLabel* label, const QString& text) {
+  if (label->text() != text) label->setText(text);
+  label->setAccessibleName(text);
+  label->setFocusPolicy(text.isEmpty() ? Qt::NoFocus : Qt::TabFocus);
+}
+
+}  // namespace
+
 void FooterView::setRateText(const QString& text) {
-  if (rateLabel_->text() != text) rateLabel_->setText(text);
+  setLine(rateLabel_, text);
 }
 
 void FooterView::setLastUpdatedText(const QString& text) {
-  if (lastUpdatedLabel_->text() != text) lastUpdatedLabel_->setText(text);
+  setLine(lastUpdatedLabel_, text);
 }
 
 void FooterView::applyStyle(const QPalette& palette) {
+  // Small text, so each colour is held to 4.5:1 on the panel, the faint last-update line too.
+  const QColor window = palette.color(QPalette::Window);
   rateLabel_->setFont(style::systemFont(11));
-  style::setTextColor(rateLabel_, style::secondaryText(palette));
+  style::setTextColor(rateLabel_, style::readableOn(style::secondaryText(palette), window));
   lastUpdatedLabel_->setFont(style::systemFont(10));
-  style::setTextColor(lastUpdatedLabel_, style::tertiaryText(palette));
+  style::setTextColor(lastUpdatedLabel_, style::readableOn(style::tertiaryText(palette), window));
   creditPrefix_->setFont(style::systemFont(10));
-  style::setTextColor(creditPrefix_, style::secondaryText(palette));
+  style::setTextColor(creditPrefix_, style::readableOn(style::secondaryText(palette), window));
   creditLink_->setFont(style::systemFont(10));
-  const QColor blue = style::blue(palette);
+  const QColor blue = style::readableOn(style::blue(palette), window);
   style::setTextColor(creditLink_, blue);
   creditLink_->underline()->setColor(blue);
 }

@@ -23,6 +23,8 @@ class LinkLabel : public QLabel {
 
   QUrl url() const { return url_; }
   UnderlineOnHover* underline() const { return underline_; }
+  // Opens the address, as a click does.
+  void open();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -30,8 +32,6 @@ class LinkLabel : public QLabel {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void open();
-
   QUrl url_;
   UnderlineOnHover* underline_;
   bool pressed_ = false;

@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -48,7 +49,8 @@ HeaderView::HeaderView(const QString& appIconPath, QWidget* parent)
       tagline_(new QLabel(
           QStringLiteral("Quickly convert between Lakhs, Crores, Billions, Millions"), this)),
       divider_(new QWidget(this)),
-      refreshButton_(new SymbolButton(SymbolButton::Symbol::arrowClockwise, 14, false, this)) {
+      refreshButton_(new SymbolButton(SymbolButton::Symbol::arrowClockwise, 14, false, this)),
+      menuButton_(new SymbolButton(SymbolButton::Symbol::verticalEllipsis, 14, false, this)) {
   setObjectName(QStringLiteral("headerView"));
 
   auto* column = new QVBoxLayout(this);
@@ -73,7 +75,22 @@ HeaderView::HeaderView(const QString& appIconPath, QWidget* parent)
   titleRow->addStretch(1);
   refreshButton_->setObjectName(QStringLiteral("refreshButton"));
   refreshButton_->setAccessibleName(QStringLiteral("Refresh rates"));
+  refreshButton_->setToolTip(QStringLiteral("Refresh rates (F5)"));
+  // 24 by 24: a target a finger or a shaky hand still hits.
+  refreshButton_->setPadding(5, 5);
   titleRow->addWidget(refreshButton_, 0, Qt::AlignVCenter);
+  menuButton_->setObjectName(QStringLiteral("menuButton"));
+  menuButton_->setAccessibleName(QStringLiteral("Menu"));
+  menuButton_->setToolTip(QStringLiteral("Menu"));
+  menuButton_->setPadding(5, 5);
+  menuButton_->hide();
+  titleRow->addWidget(menuButton_, 0, Qt::AlignVCenter);
+  connect(menuButton_, &QAbstractButton::clicked, this, [this] {
+    // Hung from the button's right edge, so it opens over the panel rather than past its side.
+    if (!menu_) return;
+    const QPoint corner(menuButton_->width() - menu_->sizeHint().width(), menuButton_->height());
+    menu_->popup(menuButton_->mapToGlobal(corner));
+  });
   column->addLayout(titleRow);
 
   tagline_->setObjectName(QStringLiteral("taglineLabel"));
@@ -88,12 +105,18 @@ HeaderView::HeaderView(const QString& appIconPath, QWidget* parent)
   column->addWidget(divider_);
 }
 
+void HeaderView::setMenu(QMenu* menu) {
+  menu_ = menu;
+  menuButton_->setVisible(menu != nullptr);
+}
+
 void HeaderView::applyStyle(const QPalette& palette) {
   title_->setFont(style::systemFont(16, QFont::DemiBold));
   style::setTextColor(title_, style::primaryText(palette));
   tagline_->setFont(style::systemFont(10));
   style::setTextColor(tagline_, style::secondaryText(palette));
   refreshButton_->setSymbolColor(style::secondaryText(palette));
+  menuButton_->setSymbolColor(style::secondaryText(palette));
   QPalette line = divider_->palette();
   line.setColor(QPalette::Window, style::withAlpha(style::separator(palette), 0.5));
   divider_->setPalette(line);

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QLabel;
+class QMenu;
 class QPalette;
 
 namespace ovantic {
@@ -22,6 +23,11 @@ class HeaderView : public QWidget {
   explicit HeaderView(const QString& appIconPath, QWidget* parent = nullptr);
 
   SymbolButton* refreshButton() const { return refreshButton_; }
+  // The "⋮" button; hidden until a menu is given.
+  SymbolButton* menuButton() const { return menuButton_; }
+  // The application's menu (start at login, about, quit), owned by the caller, who builds it
+  // once for the whole run.
+  void setMenu(QMenu* menu);
   // Absent when the icon could not be loaded.
   QLabel* appIcon() const { return appIcon_; }
 
@@ -33,6 +39,8 @@ class HeaderView : public QWidget {
   QLabel* tagline_;
   QWidget* divider_;
   SymbolButton* refreshButton_;
+  SymbolButton* menuButton_;
+  QMenu* menu_ = nullptr;
 };
 
 }  // namespace ovantic

@@ -31,13 +31,24 @@ qreal luminance(const QColor& color) {
          0.0722 * linear(color.blueF());
 }
 
+}  // namespace
+
 qreal contrast(const QColor& a, const QColor& b) {
   const qreal la = luminance(a);
   const qreal lb = luminance(b);
   return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
-}  // namespace
+QColor readableOn(const QColor& color, const QColor& background, qreal ratio) {
+  // Away from the background's own lightness, a step at a time, keeping the hue: the faintest
+  // shade of the intended colour that still reads.
+  const QColor away = luminance(background) > 0.18 ? QColor(Qt::black) : QColor(Qt::white);
+  QColor shade = color;
+  for (int step = 1; step <= 20 && contrast(shade, background) < ratio; ++step) {
+    shade = mix(color, away, step / 20.0);
+  }
+  return shade;
+}
 
 QFont systemFont(int pixelSize, QFont::Weight weight) {
   QFont font = QApplication::font();
@@ -91,7 +102,10 @@ QColor focusRing(const QPalette& palette) {
 }
 
 QColor green(const QPalette& palette) {
-  return isDark(palette) ? QColor::fromHsl(135, 150, 140) : QColor::fromHsl(135, 200, 80);
+  // "Copied!" is read on the cards.
+  const QColor green =
+      isDark(palette) ? QColor::fromHsl(135, 150, 140) : QColor::fromHsl(135, 200, 80);
+  return readableOn(green, controlBackground(palette));
 }
 
 QColor controlBackground(const QPalette& palette) {

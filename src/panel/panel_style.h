@@ -29,6 +29,12 @@ QColor controlBackground(const QPalette& palette);
 QColor separator(const QPalette& palette);
 QColor withAlpha(QColor color, qreal alpha);
 
+// The WCAG contrast ratio of two colours, from 1 to 21.
+qreal contrast(const QColor& a, const QColor& b);
+// `color`, darkened or lightened just enough to stand `ratio` to 1 on `background` (4.5 is what
+// small text needs).
+QColor readableOn(const QColor& color, const QColor& background, qreal ratio = 4.5);
+
 // A dark palette in the tones the panel was designed with, for a desktop that asks for dark while
 // Qt's own palette is light.
 QPalette darkPalette();

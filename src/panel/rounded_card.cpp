@@ -26,6 +26,10 @@ void RoundedCard::setClickable(bool clickable) {
   if (clickable) setFocusPolicy(Qt::TabFocus);
 }
 
+void RoundedCard::click() {
+  if (clickable_) emit clicked();
+}
+
 void RoundedCard::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);

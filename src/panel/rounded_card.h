@@ -20,6 +20,8 @@ class RoundedCard : public QWidget {
 
   void setClickable(bool clickable);
   bool isClickable() const { return clickable_; }
+  // What a click does, for the keyboard and assistive technology; nothing while not clickable.
+  void click();
 
  signals:
   void clicked();

@@ -64,6 +64,16 @@ void drawArrowUpArrowDown(QPainter& painter, const QRectF& box, qreal stroke) {
   painter.drawPath(path);
 }
 
+// Three dots one above the other: the usual mark of a menu of further commands.
+void drawVerticalEllipsis(QPainter& painter, const QRectF& box, qreal stroke) {
+  const qreal radius = qMax(stroke, box.width() * 0.11);
+  painter.setBrush(painter.pen().color());
+  painter.setPen(Qt::NoPen);
+  for (const qreal y : {0.2, 0.5, 0.8}) {
+    painter.drawEllipse(QPointF(box.center().x(), box.top() + box.height() * y), radius, radius);
+  }
+}
+
 }  // namespace
 
 SymbolButton::SymbolButton(Symbol symbol, int pointSize, bool bold, QWidget* parent)
@@ -117,6 +127,9 @@ void SymbolButton::paintEvent(QPaintEvent*) {
       break;
     case Symbol::arrowUpArrowDown:
       drawArrowUpArrowDown(painter, box, stroke);
+      break;
+    case Symbol::verticalEllipsis:
+      drawVerticalEllipsis(painter, box, stroke);
       break;
   }
 }

@@ -12,7 +12,7 @@ class SymbolButton : public QAbstractButton {
   Q_OBJECT
 
  public:
-  enum class Symbol { arrowClockwise, arrowUpArrowDown };
+  enum class Symbol { arrowClockwise, arrowUpArrowDown, verticalEllipsis };
 
   SymbolButton(Symbol symbol, int pointSize, bool bold, QWidget* parent = nullptr);
 

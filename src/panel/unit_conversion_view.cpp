@@ -22,7 +22,8 @@ UnitConversionView::UnitConversionView(AllConversionsView* allConversions, QWidg
 
   swapButton_->setObjectName(QStringLiteral("swapButton"));
   swapButton_->setAccessibleName(QStringLiteral("Swap currencies"));
-  swapButton_->setPadding(0, 8);
+  swapButton_->setToolTip(QStringLiteral("Swap currencies"));
+  swapButton_->setPadding(4, 8);
 
   allConversions_->setParent(this);
   allConversions_->hide();

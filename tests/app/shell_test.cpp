@@ -1,25 +1,35 @@
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_delegate.h"
+#include "app/app_menu.h"
+#include "app/autostart_entry.h"
 #include "app/outside_click_monitor.h"
 #include "app/popover_window.h"
 #include "app/single_instance.h"
+#include "app/status_notifier_item.h"
 #include "app/tray_icon.h"
 #include "app/x11_click_observer.h"
 #include "converter/currency_converter_view.h"
@@ -63,6 +73,13 @@ class StderrCapture {
 };
 
 // Runs the deferred closes and deletions the shell queued.
+QWidget* findTopLevel(const char* name) {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == QLatin1String(name)) return widget;
+  }
+  return nullptr;
+}
+
 void settle() {
   for (int i = 0; i < 3; ++i) {
     QCoreApplication::processEvents();
@@ -293,6 +310,61 @@ class ShellTest : public QObject {
     QCOMPARE(image.pixelColor(4, 15).alpha(), 255);
   }
 
+  // The WCAG contrast of the icon's ink, as trays draw it at their sizes, on every panel measured.
+  void theIconStandsOutOnEveryPanel_data() {
+    QTest::addColumn<QColor>("panel");
+    QTest::newRow("Plasma light") << QColor(0xcf, 0xd2, 0xd4);
+    QTest::newRow("light grey") << QColor(0xf0, 0xf0, 0xf0);
+    QTest::newRow("near black") << QColor(0x1f, 0x1f, 0x1f);
+    QTest::newRow("GNOME top bar") << QColor(0x00, 0x00, 0x00);
+  }
+  void theIconStandsOutOnEveryPanel() {
+    QFETCH(QColor, panel);
+    const auto luminance = [](QColor c) {
+      const auto channel = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+      };
+      return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+             0.0722 * channel(c.blueF());
+    };
+    const auto contrast = [&](QColor a, QColor b) {
+      const auto [low, high] = std::minmax({luminance(a), luminance(b)});
+      return (high + 0.05) / (low + 0.05);
+    };
+    // What status notifier hosts get: the pictures, decoded from their network byte order.
+    for (const SniPixmap& picture : sniPixmaps(makeTrayIcon(OVANTIC_TEST_ICON, trayInk()))) {
+      double best = 0;
+      const auto* argb = reinterpret_cast<const uchar*>(picture.bytes.constData());
+      for (int i = 0; i < picture.width * picture.height; ++i, argb += 4) {
+        const double a = argb[0] / 255.0;
+        const auto over = [&](int ink, int back) { return qRound(ink * a + back * (1 - a)); };
+        best =
+            std::max(best, contrast(QColor(over(argb[1], panel.red()), over(argb[2], panel.green()),
+                                           over(argb[3], panel.blue())),
+                                    panel));
+      }
+      QVERIFY2(best >= 3.0, qPrintable(QStringLiteral("%1 px: %2:1").arg(picture.width).arg(best)));
+    }
+  }
+
+  // Which name hosts are given: the installed symbolic icon for those that recolour it, and
+  // none (the pictures) where a host would show a placeholder for a name it cannot find.
+  void theIconNameIsPublishedOnlyWhereAHostCanFindIt_data() {
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("GNOME, installed") << "ubuntu:GNOME" << true << "ovantic-symbolic";
+    QTest::newRow("KDE, installed") << "KDE" << true << "ovantic-symbolic";
+    QTest::newRow("KDE, not installed") << "KDE" << false << "";
+    QTest::newRow("LXQt, installed") << "LXQt" << true << "";
+  }
+  void theIconNameIsPublishedOnlyWhereAHostCanFindIt() {
+    QFETCH(QString, desktop);
+    QFETCH(bool, installed);
+    QFETCH(QString, name);
+    QCOMPARE(sniIconName(desktop, installed), name);
+  }
+
   void anUnreadableIconFileStillLeavesSomethingToClick() {
     QVERIFY(makeTrayIcon(QStringLiteral("/nonexistent/ovantic.svg"), Qt::black).isNull());
     delegate->iconPath = QStringLiteral("/nonexistent/ovantic.svg");
@@ -377,6 +449,110 @@ class ShellTest : public QObject {
     SingleInstance second(path);
     QCOMPARE(second.claim(), SingleInstance::Claim::handedOver);
     QVERIFY(knocks.wait(5000));
+
+    // --toggle and --quit ask for their own thing; a knock that says nothing still opens.
+    QSignalSpy toggles(&first, &SingleInstance::toggleRequested);
+    QSignalSpy quits(&first, &SingleInstance::quitRequested);
+    QCOMPARE(SingleInstance(path).claim(SingleInstance::Request::toggle),
+             SingleInstance::Claim::handedOver);
+    QVERIFY(toggles.wait(5000));
+    QCOMPARE(SingleInstance(path).claim(SingleInstance::Request::quit),
+             SingleInstance::Claim::handedOver);
+    QVERIFY(quits.wait(5000));
+    const int mute = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, first.socketPath().c_str(), sizeof address.sun_path - 1);
+    QCOMPARE(::connect(mute, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    QVERIFY(knocks.wait(5000));
+    ::close(mute);
+    QCOMPARE(knocks.count(), 2);
+    QCOMPARE(toggles.count(), 1);
+    QCOMPARE(quits.count(), 1);
+  }
+
+  // --- start at login -------------------------------------------------------------------------
+
+  void startAtLoginFollowsTheAutostartRules_data() {
+    QTest::addColumn<bool>("systemEntry");
+    QTest::newRow("package's entry installed") << true;
+    QTest::newRow("no system-wide entry") << false;
+  }
+
+  void startAtLoginFollowsTheAutostartRules() {
+    QFETCH(bool, systemEntry);
+    QTemporaryDir home, system;
+    if (systemEntry) {
+      QVERIFY(QDir(system.path()).mkpath("autostart"));
+      QFile entry(system.path() + "/autostart/ovantic.desktop");
+      QVERIFY(entry.open(QIODevice::WriteOnly));
+      entry.write("[Desktop Entry]\nType=Application\nExec=ovantic\n");
+    }
+    AutostartEntry autostart(home.path() + "/config", {"/nonexistent", system.path()},
+                             "/opt/my apps/ovantic");
+    const QString user = home.path() + "/config/autostart/ovantic.desktop";
+    QCOMPARE(autostart.userEntryPath(), user);
+    QCOMPARE(autostart.isEnabled(), systemEntry);
+
+    QString error;
+    QVERIFY(autostart.setEnabled(true, &error));
+    QVERIFY(autostart.isEnabled());
+    QFile written(user);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("Exec=\"/opt/my apps/ovantic\"\n"));
+    written.close();
+
+    QVERIFY(autostart.setEnabled(false, &error));
+    QVERIFY(!autostart.isEnabled());
+    // The package's entry is turned off by a hidden one of the user's; with none to hide, the
+    // user's entry goes.
+    QCOMPARE(QFile::exists(user), systemEntry);
+    if (systemEntry) {
+      QVERIFY(written.open(QIODevice::ReadOnly));
+      QVERIFY(written.readAll().contains("Hidden=true\n"));
+    }
+  }
+
+  void startAtLoginThatCannotBeWrittenSaysWhyAndChangesNothing() {
+    QTemporaryDir home;
+    QFile(home.path() + "/config").open(QIODevice::WriteOnly);  // a file where a folder must be
+    AutostartEntry autostart(home.path() + "/config", {}, "ovantic");
+    QString error;
+    QVERIFY(!autostart.setEnabled(true, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!autostart.isEnabled());
+  }
+
+  void theMenuIsOnTheIconWhereTheTrayKeepsTheLeftClick_data() {
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<bool>("onIcon");
+    QTest::newRow("XEmbed tray") << "" << true;
+    QTest::newRow("Plasma") << "KDE" << true;
+    QTest::newRow("GNOME with AppIndicator") << "ubuntu:GNOME" << false;
+  }
+
+  void theMenuIsOnTheIconWhereTheTrayKeepsTheLeftClick() {
+    QFETCH(QString, desktop);
+    QFETCH(bool, onIcon);
+    qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
+    withIcon();
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    emit delegate->statusItem->contextMenuRequested(QPoint(40, 40));
+    QCOMPARE(delegate->menu()->isVisible(), onIcon);
+    delegate->menu()->hide();
+    // The panel's own button shows it everywhere.
+    delegate->showPopover();
+    QVERIFY(delegate->popover->findChild<QWidget*>("menuButton")->isVisibleTo(delegate->popover));
+    // About puts the panel away first: the box would take its keyboard anyway.
+    delegate->menu()->aboutAction()->trigger();
+    QVERIFY(!delegate->popover);
+    auto* about = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()
+                                                 ? QApplication::activeModalWidget()
+                                                 : findTopLevel("aboutBox"));
+    QVERIFY(about);
+    QVERIFY(about->text().contains(QCoreApplication::applicationVersion()));
+    QVERIFY(about->text().contains("rates.test"));
+    about->close();
   }
 
   void aLockHolderThatDoesNotAnswerIsReportedAndAnUnusableDirRunsUnguarded() {

@@ -77,15 +77,17 @@ class _Xlib:
 class Desktop:
     """An Xvfb screen, optionally with a tray, torn down on exit."""
 
-    def __init__(self, with_tray=True, tray_edge="top", session_bus=False):
+    def __init__(self, with_tray=True, tray_edge="top", session_bus=False,
+                 screen=(SCREEN_W, SCREEN_H), xvfb_args=()):
         self.workdir = tempfile.mkdtemp(prefix="ovantic-e2e-")
+        self.screen = screen
         self.procs = []
         self.tray = None
         self.tray_edge = tray_edge
         read_fd, write_fd = os.pipe()
         self.xvfb = spawn(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
-             "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{screen[0]}x{screen[1]}x24",
+             "-nolisten", "tcp", "-noreset", *xvfb_args],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as reader:
@@ -125,9 +127,9 @@ class Desktop:
         self.procs.append(proc)
         return proc
 
-    def start_session_bus(self):
+    def start_session_bus(self, directory=None):
         """A private session bus of this desktop's own, in place of the nonexistent one."""
-        path = os.path.join(self.workdir, "bus")
+        path = os.path.join(directory or self.workdir, "bus")
         self.spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
                     f"--address=unix:path={path}"],
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -254,3 +256,197 @@ def rss_kib(pid):
             if line.startswith("VmRSS:"):
                 return int(line.split()[1])
     raise RuntimeError(f"no VmRSS for {pid}")
+
+
+# --- the desktops people use ------------------------------------------------------------------
+
+_SYSTEM_BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path={path}</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/><allow own="*"/><allow send_destination="*"/><allow receive_sender="*"/>
+  </policy>
+</busconfig>
+"""
+
+WATCHER = "org.kde.StatusNotifierWatcher"
+
+
+class ShellDesktop(Desktop):
+    """A real desktop shell (GNOME Shell, Plasma, XFCE, LXQt) on its own Xvfb screen, with its
+    own home, runtime directory and session bus. Started with `start_shell()`; everything the
+    session started, the bus's activated services included, is stopped at the end."""
+
+    SHELLS = ("gnome", "plasma", "xfce", "lxqt")
+    SIZE = (1920, 1080)
+
+    def __init__(self, shell):
+        assert shell in self.SHELLS, shell
+        self.shell = shell
+        super().__init__(with_tray=False, screen=self.SIZE, xvfb_args=("+extension", "GLX"))
+        home = os.path.join(self.workdir, "home")
+        self.runtime_dir = os.path.join(self.workdir, "run")
+        os.makedirs(home)
+        os.makedirs(self.runtime_dir, mode=0o700)
+        self.env.update({
+            "HOME": home,
+            "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+            "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
+            "XDG_CACHE_HOME": os.path.join(home, ".cache"),
+            "XDG_RUNTIME_DIR": self.runtime_dir,
+            "XDG_SESSION_TYPE": "x11",
+            "LIBGL_ALWAYS_SOFTWARE": "1",
+            "NO_AT_BRIDGE": "1",
+        })
+        self.env.update({
+            "gnome": {"XDG_CURRENT_DESKTOP": "GNOME", "GSETTINGS_BACKEND": "dconf"},
+            "plasma": {"XDG_CURRENT_DESKTOP": "KDE", "KDE_FULL_SESSION": "true",
+                       "KDE_SESSION_VERSION": "5"},
+            "xfce": {"XDG_CURRENT_DESKTOP": "XFCE"},
+            "lxqt": {"XDG_CURRENT_DESKTOP": "LXQt", "XDG_CONFIG_DIRS": "/etc/xdg:/usr/share"},
+        }[shell])
+        # The bus comes after the environment: the services it starts inherit it.
+        self.start_session_bus(self.runtime_dir)
+
+    def gdbus(self, *args, check=True):
+        return self.run("gdbus", "call", "--session", *args, check=check).stdout
+
+    def has_owner(self, name):
+        return "true" in self.gdbus("--dest", "org.freedesktop.DBus", "--object-path",
+                                    "/org/freedesktop/DBus", "--method",
+                                    "org.freedesktop.DBus.NameHasOwner", name, check=False)
+
+    def host_registered(self):
+        return "true" in self.gdbus("--dest", WATCHER, "--object-path", "/StatusNotifierWatcher",
+                                    "--method", "org.freedesktop.DBus.Properties.Get", WATCHER,
+                                    "IsStatusNotifierHostRegistered", check=False)
+
+    def registered_items(self):
+        out = self.gdbus("--dest", WATCHER, "--object-path", "/StatusNotifierWatcher", "--method",
+                         "org.freedesktop.DBus.Properties.Get", WATCHER,
+                         "RegisteredStatusNotifierItems", check=False)
+        return re.findall(r"'([^']+)'", out)
+
+    def items_of(self, pid):
+        """The registered status notifier items that belong to process `pid`."""
+        found = []
+        for item in self.registered_items():
+            name = re.split("[@/]", item, maxsplit=1)[0]
+            out = self.gdbus("--dest", "org.freedesktop.DBus", "--object-path",
+                             "/org/freedesktop/DBus", "--method",
+                             "org.freedesktop.DBus.GetConnectionUnixProcessID", name, check=False)
+            if re.search(rf"\b{pid}\b", out):
+                found.append(item)
+        return found
+
+    def _quiet(self, argv, **kwargs):
+        log = open(os.path.join(self.workdir, os.path.basename(argv[0]) + ".log"), "a")
+        return self.spawn(argv, stdout=log, stderr=subprocess.STDOUT, **kwargs)
+
+    def start_shell(self):
+        getattr(self, f"_start_{self.shell}")()
+
+    def _start_gnome(self):
+        # The shell dies without a system bus (its login manager proxy throws): a stand-in.
+        path = os.path.join(self.runtime_dir, "system_bus")
+        config = os.path.join(self.workdir, "system-bus.conf")
+        with open(config, "w") as out:
+            out.write(_SYSTEM_BUS_CONFIG.format(path=path))
+        self._quiet(["dbus-daemon", "--config-file", config, "--nofork", "--nopidfile"])
+        wait_for("the stand-in system bus", lambda: os.path.exists(path))
+        self.env["DBUS_SYSTEM_BUS_ADDRESS"] = f"unix:path={path}"
+        for key, value in (("disable-user-extensions", "false"),
+                           ("enabled-extensions", "['ubuntu-appindicators@ubuntu.com']")):
+            self.run("gsettings", "set", "org.gnome.shell", key, value)
+        self.run("gsettings", "set", "org.gnome.desktop.interface", "enable-hot-corners", "false")
+        self._quiet(["gnome-shell", "--x11", "--replace"])
+        wait_for("the AppIndicator extension", self.host_registered, timeout=60, interval=0.2)
+        # The shell enters the overview once its start-up animation ends, and the overview
+        # takes the clicks: it is left again until it stays left.
+        def overview(*call):
+            return self.gdbus("--dest", "org.gnome.Shell", "--object-path", "/org/gnome/Shell",
+                              "--method", f"org.freedesktop.DBus.Properties.{call[0]}",
+                              "org.gnome.Shell", "OverviewActive", *call[1:], check=False)
+
+        def left():
+            overview("Set", "<false>")
+            time.sleep(1)
+            return "false" in overview("Get")
+        wait_for("the shell to leave its overview", left, timeout=30)
+
+    def _start_plasma(self):
+        self._quiet(["kwin_x11"])
+        self._quiet(["kded5"])
+        wait_for("kded's status notifier watcher", lambda: self.has_owner(WATCHER), timeout=60,
+                 interval=0.2)
+        self._quiet(["plasmashell", "--no-respawn"])
+        self._quiet(["xembedsniproxy"])
+        wait_for("Plasma's system tray", self.host_registered, timeout=90, interval=0.2)
+
+    def _start_xfce(self):
+        conf = os.path.join(self.env["XDG_CONFIG_HOME"], "xfce4", "xfconf",
+                            "xfce-perchannel-xml")
+        os.makedirs(conf)
+        # Without a layout of its own the panel asks which one to use.
+        shutil.copy("/etc/xdg/xfce4/panel/default.xml", os.path.join(conf, "xfce4-panel.xml"))
+        self._quiet(["/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd"])
+        self._quiet(["xfsettingsd", "--no-daemon", "--disable-wm-check"])
+        self._quiet(["xfwm4", "--compositor=off"])
+        self._quiet(["xfce4-panel"])
+        wait_for("XFCE's tray", lambda: self.tray_running() or self.host_registered(),
+                 timeout=60, interval=0.2)
+
+    def _start_lxqt(self):
+        self._quiet(["openbox"])
+        self._quiet(["lxqt-panel"])
+        wait_for("LXQt's tray", self.host_registered, timeout=60, interval=0.2)
+
+    def find_ink(self, ink, rows_range, tolerance=48):
+        """The bounding box (x, y, w, h) of the pixels near colour `ink` within the screen rows
+        `rows_range` (a panel's band), or None."""
+        top, bottom = rows_range
+        rows = self.pixels(0, top, self.screen[0], bottom - top)
+        xs, ys = [], []
+        for r, row in enumerate(rows):
+            for c, pixel in enumerate(row):
+                if sum(abs(a - b) for a, b in zip(pixel, ink)) <= tolerance:
+                    xs.append(c)
+                    ys.append(r + top)
+        if len(xs) < 6:
+            return None
+        return min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
+
+    def session_pids(self):
+        """Every process that carries this session's runtime directory in its environment."""
+        marker = f"XDG_RUNTIME_DIR={self.runtime_dir}".encode()
+        pids = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit() or int(entry) == os.getpid():
+                continue
+            try:
+                with open(f"/proc/{entry}/environ", "rb") as environ:
+                    if marker in environ.read().split(b"\0"):
+                        pids.append(int(entry))
+            except OSError:
+                pass
+        return pids
+
+    def close(self):
+        # The bus activates services of its own (dconf, portals, the accessibility bus) that
+        # no handle here knows of: each is found by the runtime directory it inherited.
+        for sig in (signal.SIGTERM, signal.SIGKILL):
+            for pid in self.session_pids():
+                try:
+                    os.kill(pid, sig)
+                except OSError:
+                    pass
+            try:
+                wait_for("the session's processes to end", lambda: not self.session_pids(),
+                         timeout=5)
+                break
+            except Timeout:
+                continue
+        super().close()

@@ -21,6 +21,8 @@ from wayland_desktop import BAR_HEIGHT, WaylandDesktop  # noqa: E402
 # waybar takes two clicks on its icon within this time for a double click, which it passes on as
 # more activations than clicks.
 DOUBLE_CLICK_S = 0.45
+PANEL_WIDTH = 320
+SHADOW_SIDE = 12
 # The empty desktop, away from the bar and from the panel sway centres.
 DESKTOP = (100, 600)
 
@@ -80,6 +82,9 @@ class WaylandTray(tray_e2e.TrayCase):
         self.assertLessEqual(self.app.icon_geometry[1] + self.app.icon_geometry[3], BAR_HEIGHT)
         panel = self.open_panel()
         self.assertTrue(panel[4], "the panel opened without the keyboard")
+        # The whole 320-wide panel with its shadow's room either side: narrower, the shadow was
+        # taken from the panel and cut it off; wider, it scrolls.
+        self.assertEqual(panel[2], PANEL_WIDTH + 2 * SHADOW_SIDE)
         self.wait_requests(1)
         self.desktop.keys("ctrl+a")
         self.desktop.type("2.5 cr")

@@ -281,12 +281,17 @@ class PanelChromeTest : public QObject {
       QCOMPARE(ring->ringedControl(), focused);
       const QRect control(focused->mapTo(h.panel.get(), QPoint(0, 0)), focused->size());
       QVERIFY2(ring->ringRect().adjusted(2, 2, -2, -2).contains(control), qPrintable(name));
+      // A line of text has no padding of its own: the stroke keeps two pixels off its glyphs.
+      if (qobject_cast<QLabel*>(focused)) {
+        QVERIFY2(ring->ringRect().adjusted(4, 4, -4, -4).contains(control), qPrintable(name));
+      }
       order.append(name.startsWith("conversionLine_") ? QString("line") : name);
     }
     order.removeDuplicates();
     // Reading order from the amount field round to it again.
     QCOMPARE(order, (QStringList{"swapButton", "toCurrencyPicker", "resultArea", "exactLine",
-                                 "line", "creditLink", "refreshButton", "fromCurrencyPicker"}));
+                                 "line", "rateLabel", "lastUpdatedLabel", "creditLink",
+                                 "refreshButton", "fromCurrencyPicker"}));
   }
 
   void clicksLeaveTypingInTheAmountField_data() {
@@ -456,19 +461,39 @@ class PanelChromeTest : public QObject {
     QVERIFY(!style::isDark(QApplication::palette()));
   }
 
-  void greenAndBlueReadOnBothAppearances() {
-    PanelHarness h;
+  void smallTextsReadOnBothAppearances_data() {
+    QTest::addColumn<QPalette>("palette");
     QPalette light = QApplication::palette();
-    light.setColor(QPalette::Window, QColor(236, 236, 236));
+    light.setColor(QPalette::Window, QColor(239, 239, 239));
     light.setColor(QPalette::WindowText, Qt::black);
-    QPalette dark = light;
-    dark.setColor(QPalette::Window, QColor(40, 40, 40));
-    dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
-    for (const QPalette& palette : {light, dark}) {
-      const int window = palette.color(QPalette::Window).lightness();
-      for (const QColor& accent : {style::green(palette), style::blue(palette)}) {
-        QVERIFY2(qAbs(accent.lightness() - window) > 60, qPrintable(accent.name()));
-      }
+    light.setColor(QPalette::Base, Qt::white);
+    QTest::newRow("light") << light;
+    QTest::newRow("dark") << style::darkPalette();
+  }
+
+  // Each footer line and "Copied!" at 4.5:1 at least on what is behind it; the accents stay
+  // apart from the panel's tone.
+  void smallTextsReadOnBothAppearances() {
+    QFETCH(QPalette, palette);
+    PanelHarness h;
+    h.panel->setPalette(palette);
+    h.showWithRates();
+    h.type("2.5 cr");
+    QTest::mouseClick(h.widget("resultArea"), Qt::LeftButton);
+    const QColor window = palette.color(QPalette::Window);
+    const QColor card = style::controlBackground(palette);
+    const std::vector<std::pair<const char*, QColor>> texts = {{"rateLabel", window},
+                                                               {"lastUpdatedLabel", window},
+                                                               {"creditLabel", window},
+                                                               {"creditLink", window},
+                                                               {"resultLabel", card}};
+    for (const auto& [name, background] : texts) {
+      const QColor ink = h.find<QWidget>(name)->palette().color(QPalette::WindowText);
+      QVERIFY2(style::contrast(ink, background) >= 4.5,
+               qPrintable(QString("%1: %2").arg(name).arg(style::contrast(ink, background))));
+    }
+    for (const QColor& accent : {style::green(palette), style::blue(palette)}) {
+      QVERIFY2(qAbs(accent.lightness() - window.lightness()) > 60, qPrintable(accent.name()));
     }
   }
 };

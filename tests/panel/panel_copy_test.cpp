@@ -40,7 +40,8 @@ class PanelCopyTest : public QObject {
     QTest::mouseClick(area, Qt::LeftButton);
 
     QCOMPARE(h.clipboard->texts, std::vector<std::string>{kRupee + " 2.5 Cr"});
-    QCOMPARE(h.resultLabel()->text(), QString("Copied!"));
+    // The copied amount stays in view beside the word.
+    QCOMPARE(h.resultLabel()->text(), qs("Copied! " + kRupee + " 2.5 Cr"));
     QVERIFY(h.model->showCopiedForMain);
 
     // "Copied!" takes no clicks: nothing is copied and no second reset is scheduled.
@@ -50,7 +51,7 @@ class PanelCopyTest : public QObject {
     QCOMPARE(h.queue->pending(), pending);
 
     h.queue->advance(1999ms);
-    QCOMPARE(h.resultLabel()->text(), QString("Copied!"));
+    QVERIFY(h.resultLabel()->text().startsWith("Copied!"));
     h.queue->advance(1ms);
     QVERIFY(!h.model->showCopiedForMain);
     QCOMPARE(h.resultLabel()->text(), qs(h.model->resultText));
@@ -61,7 +62,7 @@ class PanelCopyTest : public QObject {
     h.showWithRates();
     QTest::mouseClick(h.widget("resultArea"), Qt::LeftButton);
     h.type("5");  // the field's "1" is selected: the amount becomes 5
-    QCOMPARE(h.resultLabel()->text(), QString("Copied!"));
+    QVERIFY(h.resultLabel()->text().startsWith("Copied!"));
     h.queue->advance(2000ms);
     QCOMPARE(h.model->resultText, kIndiaFlag + " 415");
     QCOMPARE(h.resultLabel()->text(), qs(h.model->resultText));
@@ -88,22 +89,38 @@ class PanelCopyTest : public QObject {
     QVERIFY(list->exactLine()->y() < list->line(0)->y());
     QTest::mouseClick(list->exactLine(), Qt::LeftButton);
     QCOMPARE(h.clipboard->texts, std::vector<std::string>{h.model->exactText});
-    QCOMPARE(list->exactValueLabel()->text(), QString("Copied!"));
+    QCOMPARE(list->exactValueLabel()->text(), "Copied! " + qs(h.model->exactText));
   }
 
-  void enterAndSpaceOnTheResultCopy_data() {
-    QTest::addColumn<int>("key");
-    QTest::newRow("enter") << int(Qt::Key_Return);
-    QTest::newRow("space") << int(Qt::Key_Space);
+  void keysCopyTheResult_data() {
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<bool>("selected");
+    QTest::addColumn<bool>("copies");
+    QTest::newRow("enter on the result")
+        << "resultArea" << QKeySequence(Qt::Key_Return) << false << true;
+    QTest::newRow("space on the result")
+        << "resultArea" << QKeySequence(Qt::Key_Space) << false << true;
+    QTest::newRow("enter in the field")
+        << "amountField" << QKeySequence(Qt::Key_Return) << true << true;
+    QTest::newRow("ctrl+c, nothing selected")
+        << "amountField" << QKeySequence(QKeySequence::Copy) << false << true;
+    // With a selection Ctrl+C copies that, as in any field.
+    QTest::newRow("ctrl+c on a selection")
+        << "amountField" << QKeySequence(QKeySequence::Copy) << true << false;
   }
 
-  void enterAndSpaceOnTheResultCopy() {
-    QFETCH(int, key);
+  void keysCopyTheResult() {
+    QFETCH(QString, target);
+    QFETCH(QKeySequence, keys);
+    QFETCH(bool, selected);
+    QFETCH(bool, copies);
     PanelHarness h;
     h.showWithRates();
-    QTest::keyClick(h.widget("resultArea"), Qt::Key(key));
-    QCOMPARE(h.clipboard->texts.size(), 1u);
-    QCOMPARE(h.resultLabel()->text(), QString("Copied!"));
+    if (!selected) h.amountField()->deselect();
+    QTest::keySequence(h.widget(qPrintable(target)), keys);
+    QCOMPARE(h.clipboard->texts.size(), copies ? 1u : 0u);
+    QCOMPARE(h.resultLabel()->text().startsWith("Copied!"), copies);
   }
 
   void lineClickCopiesWithTheTargetSymbol() {
@@ -121,7 +138,8 @@ class PanelCopyTest : public QObject {
     QCOMPARE(h.clipboard->texts, std::vector<std::string>{h.model->formatValueWithCurrency(
                                      entry.value, entry.unit, "INR")});
     QVERIFY(h.clipboard->texts[0].rfind(kRupee + " ", 0) == 0);
-    QCOMPARE(list->valueLabel(crore)->text(), QString("Copied!"));
+    QCOMPARE(list->valueLabel(crore)->text(),
+             "Copied! " + qs(h.model->formatConversionValue(entry.value, entry.unit)));
     QCOMPARE(h.model->copiedUnit, std::optional<UnitType>(UnitType::crore));
     // The result row keeps its own feedback.
     QCOMPARE(h.resultLabel()->text(), qs(h.model->resultText));
@@ -146,11 +164,11 @@ class PanelCopyTest : public QObject {
 
     QCOMPARE(list->valueLabel(0)->text(),
              qs(h.model->formatConversionValue(entries[0].value, entries[0].unit)));
-    QCOMPARE(list->valueLabel(1)->text(), QString("Copied!"));
+    QVERIFY(list->valueLabel(1)->text().startsWith("Copied!"));
     QCOMPARE(h.clipboard->texts.size(), 2u);
 
     h.queue->advance(499ms);
-    QCOMPARE(list->valueLabel(1)->text(), QString("Copied!"));
+    QVERIFY(list->valueLabel(1)->text().startsWith("Copied!"));
     h.queue->advance(1ms);  // two seconds after the first click
     QVERIFY(!h.model->copiedUnit);
     QCOMPARE(list->valueLabel(1)->text(),
@@ -168,9 +186,9 @@ class PanelCopyTest : public QObject {
     h.replaceAmount("3 cr");
     const int after = lineIndex(list, h.model->allConversions, UnitType::crore);
     QVERIFY(after >= 0);
-    QCOMPARE(list->valueLabel(after)->text(), QString("Copied!"));
+    QVERIFY(list->valueLabel(after)->text().startsWith("Copied!"));
     for (int i = 0; i < list->lineCount(); ++i) {
-      if (i != after) QVERIFY(list->valueLabel(i)->text() != "Copied!");
+      if (i != after) QVERIFY(!list->valueLabel(i)->text().startsWith("Copied!"));
     }
   }
 
@@ -246,7 +264,7 @@ class PanelCopyTest : public QObject {
     QCOMPARE(clipboard->texts.size(), 2u);
     // "Copied!" could never be taken back without a queue for its reset.
     QCOMPARE(panel.findChild<QLabel*>("resultLabel")->text(), qs(model->resultText));
-    QVERIFY(list->valueLabel(0)->text() != "Copied!");
+    QVERIFY(!list->valueLabel(0)->text().startsWith("Copied!"));
   }
 };
 

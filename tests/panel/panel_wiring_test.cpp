@@ -1,5 +1,6 @@
 // How the panel turns user actions into converter state and back into what it shows.
 #include <QAccessible>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -303,8 +304,18 @@ class PanelWiringTest : public QObject {
     QTest::mouseClick(picker, Qt::LeftButton);
     CurrencyPopup* popup = picker->popup();
     QCOMPARE(popup->searchField()->text(), QString());
+    const QRect panel(h.panel->mapToGlobal(QPoint(0, 0)), h.panel->size());
+    QVERIFY(panel.left() < popup->x() && popup->geometry().right() < panel.right());
     QCOMPARE(popup->shownCodes().at(10), QString("BHD"));
     QCOMPARE(popup->highlightedCode(), QString("BHD"));
+    // The search text starts in line with the flags of the rows, not against the field's edge.
+    const QLineEdit* search = popup->searchField();
+    const int caretX =
+        search->mapTo(popup, search->inputMethodQuery(Qt::ImCursorRectangle).toRect().center()).x();
+    const QRect firstRow = popup->list()->visualRect(popup->list()->model()->index(0, 0));
+    const int flagX = popup->list()->viewport()->mapTo(popup, firstRow.topLeft()).x() + 8;
+    QVERIFY2(std::abs(caretX - flagX) <= 2,
+             qPrintable(QStringLiteral("caret %1 flag %2").arg(caretX).arg(flagX)));
     QTest::keyClick(popup->searchField(), Qt::Key_Escape);
   }
 
@@ -384,6 +395,30 @@ class PanelWiringTest : public QObject {
     QTest::mouseClick(refresh, Qt::LeftButton);
     QCOMPARE(h.http->requests.size(), 2u);
     QVERIFY(!refresh->isEnabled());
+  }
+
+  // F5 and Ctrl+R refresh from wherever the keyboard is, leave it there, and start nothing while
+  // a fetch runs.
+  void refreshKeysKeepTheFocus() {
+    PanelHarness h;
+    h.showWithRates();
+    QVERIFY(QTest::qWaitForWindowActive(h.panel.get()));
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)}) {
+      const std::size_t before = h.http->requests.size();
+      QTest::keySequence(h.amountField(), keys);
+      QTest::keySequence(h.amountField(), keys);
+      QCOMPARE(h.http->requests.size(), before + 1);
+      QCOMPARE(QApplication::focusWidget(), h.amountField());
+      h.http->answer(h.http->requests.size() - 1, HttpClient::Reply{std::string(kGoodReply), {}});
+      h.queue->drain();
+    }
+    // The refresh button itself, pressed from the keyboard, hands its focus to the field, not on
+    // to the next control.
+    auto* refresh = h.widget("refreshButton");
+    refresh->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(refresh, Qt::Key_Space);
+    QCOMPARE(QApplication::focusWidget(), h.amountField());
   }
 
   void rateReplyRedrawsWithoutAnyUserAction() {
