@@ -42,9 +42,9 @@ if [ -z "$root" ]; then
   root=$(mktemp -d /var/tmp/ovantic-trixie.XXXXXX)
   keep=0
 fi
+mkdir -p "$root"
 # It becomes /: mktemp's 0700 would shut out every user but root (the tests run sway as nobody).
 chmod 0755 "$root"
-mkdir -p "$root"
 root=$(realpath "$root")
 
 mounted=()
