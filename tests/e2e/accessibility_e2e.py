@@ -62,6 +62,10 @@ def has(node, state):
 
 # Roles are compared as AT-SPI roles, not by their names, which libatspi renames between releases
 # (2.46 calls a push button "push button", 2.56 "button").
+def is_button(node):
+    return node.getRole() == pyatspi.ROLE_PUSH_BUTTON
+
+
 def is_menu_item(node):
     return node.getRole() in (pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_CHECK_MENU_ITEM)
 
@@ -123,7 +127,7 @@ class AccessibilityCase(unittest.TestCase):
         panel = self.app.wait_open()
         self.desktop.type(amount)
         result = self.find("the result button with an amount",
-                           lambda n: n.getRole() == pyatspi.ROLE_PUSH_BUTTON and RESULT.match(n.name))
+                           lambda n: is_button(n) and RESULT.match(n.name))
         return panel, result
 
     def pump(self, seconds):
@@ -147,7 +151,7 @@ class ScreenReader(AccessibilityCase):
         self.assertIn("Press", actions(result))
 
         nodes = list(walk(tree))
-        lines = [n for n in nodes if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and LINE.match(n.name)]
+        lines = [n for n in nodes if is_button(n) and LINE.match(n.name)]
         self.assertGreaterEqual(len(lines), 2, [n.name for n in lines])
         self.assertTrue(all("Press" in actions(n) for n in lines))
         link = next(n for n in nodes if n.name == "Ovantic Team")
@@ -196,7 +200,7 @@ class ScreenReader(AccessibilityCase):
         self.desktop.keys("ctrl+a")
         self.desktop.type("45 lakh")
         result = self.find("the new result",
-                           lambda n: n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "₹ 37.4 Cr")
+                           lambda n: is_button(n) and n.name == "₹ 37.4 Cr")
         self.pump(1.5)
         # Qt 6.8 announces; older Qt has no announcement and changes the field's description.
         qt = tuple(int(part) for part in self.tree().toolkitVersion.split(".")[:2])
