@@ -7,6 +7,9 @@ namespace ovantic {
 
 namespace {
 
+// How far into the screen a panel or dock holding a tray reaches, at most.
+constexpr int kTrayDepth = 64;
+
 // Keeps [start, start + length) inside [low, high]; a popup longer than the screen keeps its
 // start edge visible, since that is where the panel's header is.
 int clampSpan(int start, int length, int low, int high) {
@@ -23,6 +26,14 @@ QRect targetOf(const PopupAnchor& anchor) {
 int popupRoom(const PopupAnchor& anchor) {
   if (!anchor.area || anchor.area->isEmpty()) return QWIDGETSIZE_MAX;
   const QRect target = targetOf(anchor);
+  // A pointer well away from every screen edge is on no tray (the panel was asked for by a second
+  // launch or a key binding): covering it costs nothing, and a scroll bar would.
+  const QRect& area = *anchor.area;
+  if (anchor.icon.isEmpty() &&
+      area.marginsRemoved(QMargins(kTrayDepth, kTrayDepth, kTrayDepth, kTrayDepth))
+          .contains(anchor.cursor)) {
+    return area.height();
+  }
   return std::max(anchor.area->bottom() - target.bottom(), target.top() - anchor.area->top());
 }
 

@@ -21,7 +21,8 @@ struct PopupAnchor {
 QPoint popupPosition(QSize size, const PopupAnchor& anchor);
 
 // The tallest popup that fits wholly below or wholly above the anchor, so that it never covers
-// any of the tray; unbounded when the area is unknown.
+// any of the tray; the whole area for a pointer far from every edge; unbounded when the area is
+// unknown.
 int popupRoom(const PopupAnchor& anchor);
 
 }  // namespace ovantic

@@ -80,6 +80,13 @@ TEST(PopupPlacementLimits, EveryPlacementOnAKnownScreenLiesWhollyOnIt) {
   }
 }
 
+TEST(PopupPlacementLimits, OnlyAPointerOnNoTrayLetsThePanelCoverIt) {
+  // Clicked on a status-notifier icon in a top bar: the room stops at the bar.
+  EXPECT_EQ(popupRoom(PopupAnchor{{}, QPoint(700, 10), kScreen}), 789);
+  // Asked for by a second launch with the pointer mid-screen: the whole screen, no scroll bar.
+  EXPECT_EQ(popupRoom(PopupAnchor{{}, QPoint(640, 400), kScreen}), 800);
+}
+
 TEST(PopoverKind, WaylandGetsAToplevelX11AnUnmanagedWindowEverythingElseAPopup) {
   EXPECT_EQ(popoverKindFor(u"wayland"), PopoverKind::toplevel);
   EXPECT_EQ(popoverKindFor(u"wayland-egl"), PopoverKind::toplevel);
