@@ -60,6 +60,16 @@ def has(node, state):
     return node.getState().contains(state)
 
 
+# Roles are compared as AT-SPI roles, not by their names, which libatspi renames between releases
+# (2.46 calls a push button "push button", 2.56 "button").
+def is_button(node):
+    return node.getRole() == pyatspi.ROLE_PUSH_BUTTON
+
+
+def is_menu_item(node):
+    return node.getRole() in (pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_CHECK_MENU_ITEM)
+
+
 SESSION = argparse.Namespace()
 
 
@@ -117,7 +127,7 @@ class AccessibilityCase(unittest.TestCase):
         panel = self.app.wait_open()
         self.desktop.type(amount)
         result = self.find("the result button with an amount",
-                           lambda n: n.getRoleName() == "push button" and RESULT.match(n.name))
+                           lambda n: is_button(n) and RESULT.match(n.name))
         return panel, result
 
     def pump(self, seconds):
@@ -141,13 +151,13 @@ class ScreenReader(AccessibilityCase):
         self.assertIn("Press", actions(result))
 
         nodes = list(walk(tree))
-        lines = [n for n in nodes if n.getRoleName() == "push button" and LINE.match(n.name)]
+        lines = [n for n in nodes if is_button(n) and LINE.match(n.name)]
         self.assertGreaterEqual(len(lines), 2, [n.name for n in lines])
         self.assertTrue(all("Press" in actions(n) for n in lines))
         link = next(n for n in nodes if n.name == "Ovantic Team")
-        self.assertEqual(link.getRoleName(), "link")
+        self.assertEqual(link.getRole(), pyatspi.ROLE_LINK)
         self.assertIn("Press", actions(link))
-        field = next(n for n in nodes if n.getRoleName() == "text" and n.name == "Amount")
+        field = next(n for n in nodes if n.getRole() == pyatspi.ROLE_TEXT and n.name == "Amount")
         self.assertNotEqual(field.description, "0")
         rate = next(n for n in nodes if n.name == "USD 1 = INR 83.1200")
         self.assertTrue(has(rate, pyatspi.STATE_FOCUSABLE))
@@ -175,11 +185,12 @@ class ScreenReader(AccessibilityCase):
 
         def listener(event):
             try:
-                if event.source.getRoleName() != "text":
+                if event.source.getRole() != pyatspi.ROLE_TEXT:
                     return
-                # Qt 6.8 announces; older Qt changes the field's description.
-                announced = event.type.startswith("object:announcement")
-                heard.append(event.any_data if announced else event.source.description)
+                if event.type.startswith("object:announcement"):
+                    heard.append(("announcement", event.any_data))
+                else:
+                    heard.append(("description", event.source.description))
             except GLib.GError:
                 pass  # an object the last rebuild removed
 
@@ -189,9 +200,11 @@ class ScreenReader(AccessibilityCase):
         self.desktop.keys("ctrl+a")
         self.desktop.type("45 lakh")
         result = self.find("the new result",
-                           lambda n: n.getRoleName() == "push button" and n.name == "₹ 37.4 Cr")
+                           lambda n: is_button(n) and n.name == "₹ 37.4 Cr")
         self.pump(1.5)
-        self.assertEqual(heard, [result.name])
+        # Qt 6.8 announces; older Qt has no announcement and changes the field's description.
+        qt = tuple(int(part) for part in self.tree().toolkitVersion.split(".")[:2])
+        self.assertEqual(heard, [("announcement" if qt >= (6, 8) else "description", result.name)])
 
 
 class Keyboard(AccessibilityCase):
@@ -227,7 +240,7 @@ class Menu(AccessibilityCase):
             self.app.click_icon()
             self.app.wait_open()
         do(self.find("the menu button", lambda n: n.name == "Menu"), "Press")
-        return self.find(name, lambda n: n.name == name and "menu item" in n.getRoleName())
+        return self.find(name, lambda n: n.name == name and is_menu_item(n))
 
     def test_start_at_login_writes_and_removes_the_entry_and_quit_ends(self):
         item = self.menu_item("Start at login")
@@ -250,7 +263,7 @@ class Menu(AccessibilityCase):
         self.app.wait_closed()
         x, y, w, h = self.app.icon_geometry
         self.desktop.click(x + w // 2, y + h // 2, button=3)
-        quit_item = self.find("Quit", lambda n: n.name == "Quit" and "menu item" in n.getRoleName())
+        quit_item = self.find("Quit", lambda n: n.name == "Quit" and is_menu_item(n))
         self.assertIsNone(self.app.panel())
         do(quit_item, "Press")
         wait_for("the app to end", lambda: not self.app.alive())
