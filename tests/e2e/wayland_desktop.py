@@ -17,6 +17,7 @@ import socket
 import struct
 import subprocess
 import tempfile
+import time
 
 from desktop import SCREEN_H, SCREEN_W, Timeout, spawn, stop, wait_for
 from wayland_pointer import BTN_LEFT, BTN_RIGHT, VirtualPointer
@@ -24,6 +25,9 @@ from wayland_pointer import BTN_LEFT, BTN_RIGHT, VirtualPointer
 BAR_HEIGHT = 30
 # Light, so today's dark icon and a bright one both stand out when the bar is searched for it.
 BAR_BACKGROUND = (0xF0, 0xF0, 0xF0)
+# waybar takes two clicks on its icon within this time for a double click, which it passes on as
+# more activations than clicks.
+DOUBLE_CLICK_S = 0.45
 APP_ID = "ovantic"
 
 SWAY_CONFIG = f"""
@@ -96,6 +100,8 @@ class WaylandDesktop:
         self.workdir = tempfile.mkdtemp(prefix="ovantic-wl-")
         self.procs = []
         self.pointer = self.ipc = None
+        # Kept by the desktop, not by a test: the bar outlives the app that a test clicked.
+        self.bar_clicked_at = None
         try:
             self._start()
         except BaseException:
@@ -235,6 +241,12 @@ class WaylandDesktop:
             return None
         return min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
 
+    def draws(self, window):
+        """Whether the middle of a window is on the screen, where the empty desktop is black."""
+        x, y, w, h = window[:4]
+        _, _, pixels = self.screenshot_pixels((x + w // 2 - 8, y + h // 2 - 8, 16, 16))
+        return any(pixels)
+
     def screenshot_pixels(self, box):
         """(width, height, RGB bytes) of a region of the screen, via grim's PPM output."""
         x, y, w, h = box
@@ -250,7 +262,14 @@ class WaylandDesktop:
     # --- input --------------------------------------------------------------------------------
 
     def click(self, x, y, button=1):
+        # A click on the bar is never a double click with the one before it, even when that one
+        # came at the end of the previous test and opened another app's panel.
+        on_bar = y < BAR_HEIGHT
+        if on_bar and self.bar_clicked_at is not None:
+            time.sleep(max(0.0, self.bar_clicked_at + DOUBLE_CLICK_S - time.monotonic()))
         self.pointer.click(x, y, BTN_RIGHT if button == 3 else BTN_LEFT)
+        if on_bar:
+            self.bar_clicked_at = time.monotonic()
 
     def keys(self, *names):
         for name in names:
