@@ -16,7 +16,7 @@ for target in build/fuzz/fuzz/*_fuzz; do
   # A target's dictionary, when it has one, seeds the words of its grammar.
   dict=()
   [ -f "fuzz/${name%_fuzz}.dict" ] && dict=(-dict="fuzz/${name%_fuzz}.dict")
-  if ! "$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 "${dict[@]}" "$corpus" >"$log" 2>&1; then
+  if ! "$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 -artifact_prefix=build/fuzz/ "${dict[@]}" "$corpus" >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzz: $name found a failure (log: $log)" >&2
     exit 1

@@ -344,8 +344,10 @@ class Evaluator {
  private:
   bool at(Kind kind) const { return i_ < t_.size() && t_[i_].kind == kind; }
 
+  // An underflow is as far out of range as an overflow: a value too small to keep a double's
+  // full precision could not be re-expressed in a unit and read back the same.
   static std::optional<double> finite(double value) {
-    if (!std::isfinite(value)) return std::nullopt;
+    if (!std::isfinite(value) || std::fpclassify(value) == FP_SUBNORMAL) return std::nullopt;
     return value;
   }
 

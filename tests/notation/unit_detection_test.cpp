@@ -72,6 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Reading{"nan", kNoValue, UnitType::none, kNoValue},
                     Reading{"-INF", kNoValue, UnitType::none, kNoValue},
                     Reading{"1e400", kNoValue, UnitType::none, kNoValue},
+                    // Too small for a double's precision: it could not be shown in billions.
+                    Reading{"25 / bn 1 / 1e308", kNoValue, UnitType::none, kNoValue},
                     // Line breaks are not blanks, so they are left in the number.
                     Reading{"5\n", kNoValue, UnitType::none, kNoValue},
                     Reading{"5 crore\n", kNoValue, UnitType::none, kNoValue}));
