@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
+#include "rates/currency_details.h"
 #include "rates/kept_rates.h"
 #include "rates/rates_reply.h"
 

@@ -136,20 +136,17 @@ std::optional<AmountReading> CurrencyConverterView::readAmountText(std::string_v
 }
 
 std::optional<std::string> CurrencyConverterView::currencyNamedBy(std::string_view typed) const {
-  std::string upper(typed);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  const auto upperSymbol = [](std::string symbol) {
-    for (char& c : symbol) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return symbol;
+  const auto upperCased = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
   };
+  const std::string upper = upperCased(std::string(typed));
   const auto& codes = currencies();
-  if (upper.size() == 3 &&
-      std::all_of(upper.begin(), upper.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
-    if (std::find(codes.begin(), codes.end(), upper) != codes.end() || getRate(upper)) {
-      return upper;
-    }
+  if (isCurrencyCode(upper) &&
+      (std::find(codes.begin(), codes.end(), upper) != codes.end() || getRate(upper))) {
+    return upper;
   }
-  if (upperSymbol(getCurrencySymbol(fromCurrency)) == upper) return fromCurrency;
+  if (upperCased(getCurrencySymbol(fromCurrency)) == upper) return fromCurrency;
   // Signs several currencies write stand for the best known of them.
   static const std::map<std::string, std::string, std::less<>> kCommonSigns{
       {"$", "USD"},  {"US$", "USD"},    {"\u20B9", "INR"}, {"\u20A8", "INR"},
@@ -158,7 +155,7 @@ std::optional<std::string> CurrencyConverterView::currencyNamedBy(std::string_vi
     return found->second;
   }
   for (const std::string& code : codes) {
-    if (upperSymbol(getCurrencySymbol(code)) == upper) return code;
+    if (upperCased(getCurrencySymbol(code)) == upper) return code;
   }
   return std::nullopt;
 }

@@ -79,14 +79,15 @@ const std::map<std::string, std::vector<std::string>>& regionsByCurrency() {
   return regions;
 }
 
-std::set<std::string> loadIsoCodes() {
-  std::set<std::string> codes;
+// ISO 4217 codes of the kinds in `types` (a mask of ICU's UCurrCurrencyType).
+std::set<std::string, std::less<>> isoCodes(uint32_t types) {
+  std::set<std::string, std::less<>> codes;
   UErrorCode status = U_ZERO_ERROR;
-  UEnumeration* all = ucurr_openISOCurrencies(UCURR_ALL, &status);
+  UEnumeration* all = ucurr_openISOCurrencies(types, &status);
   if (U_FAILURE(status)) return codes;
   while (const char* code = uenum_next(all, nullptr, &status)) {
     if (U_FAILURE(status)) break;
-    codes.insert(code);
+    codes.emplace(code);
   }
   uenum_close(all);
   return codes;
@@ -118,8 +119,13 @@ std::string countryName(const std::string& region) {
 }  // namespace
 
 bool isIsoCurrency(std::string_view code) {
-  static const std::set<std::string> codes = loadIsoCodes();
-  return codes.count(std::string(code)) > 0;
+  static const auto codes = isoCodes(UCURR_ALL);
+  return codes.contains(code);
+}
+
+bool isCommonCurrency(std::string_view code) {
+  static const auto codes = isoCodes(UCURR_COMMON | UCURR_NON_DEPRECATED);
+  return codes.contains(code);
 }
 
 std::string currencyName(std::string_view code) {

@@ -22,6 +22,11 @@ struct CurrencyDetails {
 // codes of their own (Faroese or Guernsey notes, say) that no bank would take as a currency.
 bool isIsoCurrency(std::string_view code);
 
+// Whether `code` (upper case) is a current ISO 4217 currency in common use. Funds, test codes and
+// precious metals (XAU, XAG, …) are ISO codes too, but nobody converts an amount into an ounce of
+// gold from a currency panel, and retired currencies only have the rate their replacement has.
+bool isCommonCurrency(std::string_view code);
+
 // The English name, or the empty text for a code ICU does not know.
 std::string currencyName(std::string_view code);
 

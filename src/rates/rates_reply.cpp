@@ -1,14 +1,13 @@
 #include "rates/rates_reply.h"
 
-#include <unicode/ucurr.h>
-#include <unicode/uenum.h>
-
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <map>
 #include <nlohmann/json.hpp>
-#include <set>
 #include <utility>
+
+#include "rates/currency_details.h"
 
 namespace ovantic {
 namespace {
@@ -51,51 +50,28 @@ std::string dateOf(const Json& document) {
   return text;
 }
 
-const std::set<std::string, std::less<>>& commonCurrencies() {
-  static const std::set<std::string, std::less<>> codes = [] {
-    std::set<std::string, std::less<>> out;
-    UErrorCode status = U_ZERO_ERROR;
-    UEnumeration* all = ucurr_openISOCurrencies(UCURR_COMMON | UCURR_NON_DEPRECATED, &status);
-    if (U_FAILURE(status)) return out;
-    int32_t length = 0;
-    while (const char* code = uenum_next(all, &length, &status)) {
-      if (U_FAILURE(status)) break;
-      out.emplace(code, static_cast<std::size_t>(length));
-    }
-    uenum_close(all);
-    return out;
-  }();
-  return codes;
-}
-
-std::string upperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
-}  // namespace
-
-bool isCommonCurrency(std::string_view code) {
-  return commonCurrencies().contains(code);
-}
-
-RatesReply parseRatesReply(std::string_view body) {
+// Both services send units per dollar as one object under `key`. `codeOf` says which currency a
+// name stands for, or none for a name the table leaves out; a usable rate is asked of every
+// currency taken, and a reply that `needsCurrencies` must list at least one.
+template <typename CodeOf>
+RatesReply parseTable(std::string_view body, const char* key, CodeOf codeOf, bool needsCurrencies) {
   RatesReply reply;
   try {
     const std::optional<Json> document = readDocument(body);
     if (!document) return reply;
     reply.outcome = RatesReplyOutcome::wrongShape;
     if (!document->is_object()) return reply;
-    const auto rates = document->find("rates");
+    const auto rates = document->find(key);
     if (rates == document->end() || !rates->is_object()) return reply;
     std::map<std::string, double> table;
-    for (const auto& [code, rate] : rates->items()) {
+    for (const auto& [name, rate] : rates->items()) {
+      std::optional<std::string> code = codeOf(name);
+      if (!code) continue;
       const std::optional<double> value = usableRate(rate);
       if (!value) return reply;
-      table.emplace(code, *value);
+      table.emplace(std::move(*code), *value);
     }
+    if (needsCurrencies && table.empty()) return reply;
     reply.outcome = RatesReplyOutcome::rates;
     reply.rates = std::move(table);
     reply.date = dateOf(*document);
@@ -106,38 +82,31 @@ RatesReply parseRatesReply(std::string_view body) {
   return reply;
 }
 
+}  // namespace
+
+RatesReply parseRatesReply(std::string_view body) {
+  return parseTable(
+      body, "rates", [](const std::string& code) { return std::optional<std::string>(code); },
+      false);
+}
+
 RatesReply parseCurrencyApiReply(std::string_view body) {
-  RatesReply reply;
-  try {
-    const std::optional<Json> document = readDocument(body);
-    if (!document) return reply;
-    reply.outcome = RatesReplyOutcome::wrongShape;
-    if (!document->is_object()) return reply;
-    const auto rates = document->find("usd");
-    if (rates == document->end() || !rates->is_object()) return reply;
-    std::map<std::string, double> table;
-    for (const auto& [name, rate] : rates->items()) {
-      // Only lower-case names are this service's codes; "EUR" beside "eur" would be a second
-      // opinion on the same currency.
-      if (name.size() != 3 ||
-          !std::all_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; })) {
-        continue;
-      }
-      const std::string code = upperAscii(name);
-      if (!isCommonCurrency(code)) continue;
-      const std::optional<double> value = usableRate(rate);
-      if (!value) return reply;
-      table.emplace(code, *value);
-    }
-    // A reply with not one currency in it is the wrong reply, not an empty market.
-    if (table.empty()) return reply;
-    reply.outcome = RatesReplyOutcome::rates;
-    reply.rates = std::move(table);
-    reply.date = dateOf(*document);
-  } catch (const std::exception&) {
-    return RatesReply{};
-  }
-  return reply;
+  // Only lower-case names are this service's codes; "EUR" beside "eur" would be a second opinion
+  // on the same currency. A reply with not one currency in it is the wrong reply, not an empty
+  // market.
+  return parseTable(
+      body, "usd",
+      [](const std::string& name) -> std::optional<std::string> {
+        if (name.size() != 3 ||
+            !std::all_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; })) {
+          return std::nullopt;
+        }
+        std::string code = name;
+        for (char& c : code) c = static_cast<char>(c - 'a' + 'A');
+        if (!isCommonCurrency(code)) return std::nullopt;
+        return code;
+      },
+      true);
 }
 
 }  // namespace ovantic

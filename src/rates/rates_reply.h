@@ -33,9 +33,4 @@ RatesReply parseRatesReply(std::string_view body);
 // with an unusable rate rejects the reply, as with the first service. Never throws.
 RatesReply parseCurrencyApiReply(std::string_view body);
 
-// Whether `code` (upper case) is a current ISO 4217 currency in common use. Funds, test codes and
-// precious metals (XAU, XAG, …) are ISO codes too, but nobody converts an amount into an ounce of
-// gold from a currency panel, and retired currencies only have the rate their replacement has.
-bool isCommonCurrency(std::string_view code);
-
 }  // namespace ovantic
