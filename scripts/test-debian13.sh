@@ -6,6 +6,7 @@
 #
 #   ./scripts/test-debian13.sh            # a throwaway chroot under /var/tmp, removed afterwards
 #   DEB13_ROOT=/var/tmp/t ./scripts/test-debian13.sh   # kept, and reused if already bootstrapped
+#   DEB13_COMMAND='./scripts/x.sh' ./scripts/test-debian13.sh   # another command than test.sh
 #
 # Needs root (debootstrap, mounts, chroot).
 set -euo pipefail
@@ -106,6 +107,6 @@ boot=$(($(date +%s) - start))
 # In the background and waited for, so that a TERM or Ctrl-C reaches the trap at once.
 chroot "$root" env -i HOME=/root LANG=C.UTF-8 \
   PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-  bash -c 'cd /root/ovantic && ./scripts/test.sh' &
+  bash -c "cd /root/ovantic && ${DEB13_COMMAND:-./scripts/test.sh}" &
 wait $!
-echo "test-debian13: passed on $(cat "$root/etc/debian_version") (set-up ${boot} s, all $(($(date +%s) - start)) s)" >&2
+echo "test-debian13: ${DEB13_COMMAND:-./scripts/test.sh} passed on $(cat "$root/etc/debian_version") (set-up ${boot} s, all $(($(date +%s) - start)) s)" >&2

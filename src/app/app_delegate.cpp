@@ -11,13 +11,13 @@
 #include <utility>
 
 #include "app/app_menu.h"
-#include "app/outside_click_monitor.h"
+#include "desktop/outside_click_monitor.h"
 #include "app/popover_window.h"
 #include "app/popup_placement.h"
-#include "app/status_notifier_item.h"
-#include "app/tray_icon.h"
-#include "app/tray_watch.h"
-#include "app/x11_click_observer.h"
+#include "desktop/sni/status_notifier_item.h"
+#include "desktop/tray_icon.h"
+#include "desktop/tray_watch.h"
+#include "desktop/x11/x11_click_observer.h"
 #include "panel/converter_panel.h"
 
 namespace ovantic {

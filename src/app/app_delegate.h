@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/closing_click_filter.h"
-#include "app/tray_item.h"
+#include "desktop/tray_item.h"
 #include "converter/currency_converter_view.h"
 
 namespace ovantic {

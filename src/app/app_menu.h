@@ -2,7 +2,7 @@
 
 #include <QMenu>
 
-#include "app/autostart_entry.h"
+#include "desktop/xdg/autostart_entry.h"
 
 class QAction;
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/app_delegate.h"
-#include "app/single_instance.h"
+#include "desktop/session/single_instance.h"
 #include "converter/currency_converter_view.h"
 #include "panel/color_scheme_watcher.h"
 #include "panel/panel_accessibility.h"

@@ -6,7 +6,7 @@
 #include <QList>
 #include <QString>
 
-#include "app/tray_item.h"
+#include "desktop/tray_item.h"
 
 class QDBusServiceWatcher;
 

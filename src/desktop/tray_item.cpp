@@ -1,4 +1,4 @@
-#include "app/tray_item.h"
+#include "desktop/tray_item.h"
 
 #include <QCursor>
 

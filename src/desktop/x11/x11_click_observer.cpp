@@ -1,4 +1,4 @@
-#include "app/x11_click_observer.h"
+#include "desktop/x11/x11_click_observer.h"
 
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>

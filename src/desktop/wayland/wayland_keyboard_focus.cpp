@@ -1,4 +1,4 @@
-#include "app/wayland_keyboard_focus.h"
+#include "desktop/wayland/wayland_keyboard_focus.h"
 
 #include <qpa/qplatformnativeinterface.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "app/status_notifier_item.h"
+#include "desktop/sni/status_notifier_item.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <QtEndian>
 
-#include "app/tray_icon.h"
+#include "desktop/tray_icon.h"
 
 namespace ovantic {
 

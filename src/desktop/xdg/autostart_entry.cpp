@@ -1,4 +1,4 @@
-#include "app/autostart_entry.h"
+#include "desktop/xdg/autostart_entry.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/tray_watch.h"
+#include "desktop/tray_watch.h"
 
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>

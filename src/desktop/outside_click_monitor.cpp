@@ -1,11 +1,11 @@
-#include "app/outside_click_monitor.h"
+#include "desktop/outside_click_monitor.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWidget>
 
 #ifdef OVANTIC_HAVE_WAYLAND
-#include "app/wayland_keyboard_focus.h"
+#include "desktop/wayland/wayland_keyboard_focus.h"
 #endif
 
 namespace ovantic {
