@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "app/app_menu.h"
-#include "desktop/outside_click_monitor.h"
 #include "app/popover_window.h"
 #include "app/popup_placement.h"
+#include "desktop/outside_click_monitor.h"
 #include "desktop/sni/status_notifier_item.h"
 #include "desktop/tray_icon.h"
 #include "desktop/tray_watch.h"

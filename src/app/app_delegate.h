@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "app/closing_click_filter.h"
-#include "desktop/tray_item.h"
 #include "converter/currency_converter_view.h"
+#include "desktop/tray_item.h"
 
 namespace ovantic {
 

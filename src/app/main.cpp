@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/app_delegate.h"
-#include "desktop/session/single_instance.h"
 #include "converter/currency_converter_view.h"
+#include "desktop/session/single_instance.h"
 #include "panel/color_scheme_watcher.h"
 #include "panel/panel_accessibility.h"
 #include "platform/qt/qt_clipboard.h"

@@ -25,14 +25,14 @@
 
 #include "app/app_delegate.h"
 #include "app/app_menu.h"
-#include "desktop/xdg/autostart_entry.h"
-#include "desktop/outside_click_monitor.h"
 #include "app/popover_window.h"
+#include "converter/currency_converter_view.h"
+#include "desktop/outside_click_monitor.h"
 #include "desktop/session/single_instance.h"
 #include "desktop/sni/status_notifier_item.h"
 #include "desktop/tray_icon.h"
 #include "desktop/x11/x11_click_observer.h"
-#include "converter/currency_converter_view.h"
+#include "desktop/xdg/autostart_entry.h"
 #include "doubles.h"
 #include "panel/converter_panel.h"
 
