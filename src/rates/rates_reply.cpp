@@ -1,11 +1,11 @@
 #include "rates/rates_reply.h"
 
-#include <algorithm>
 #include <exception>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "rates/currency_catalogue.h"
 #include "rates/currency_details.h"
 #include "rates/rate_rules.h"
 
@@ -60,13 +60,12 @@ RatesReply parseTable(std::string_view body, const char* key, CodeOfName codeOf)
 // The second service's names are lower case; "EUR" beside "eur" would be a second opinion on the
 // same currency. Only current currencies in common use are kept.
 std::optional<std::string> commonCurrencyOf(const std::string& name) {
-  if (name.size() != 3 ||
-      !std::all_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; })) {
-    return std::nullopt;
+  std::string code;
+  for (char c : name) {
+    if (c < 'a' || c > 'z') return std::nullopt;
+    code += static_cast<char>(c - 'a' + 'A');
   }
-  std::string code = name;
-  for (char& c : code) c = static_cast<char>(c - 'a' + 'A');
-  if (!isCommonCurrency(code)) return std::nullopt;
+  if (!isCurrencyCode(code) || !isCommonCurrency(code)) return std::nullopt;
   return code;
 }
 

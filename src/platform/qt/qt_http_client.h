@@ -20,9 +20,9 @@ struct QtHttpClientOptions {
 // HTTPS through Qt Network, on the event loop of the thread that made the client and calls get().
 // Certificates are always verified, only https is spoken (redirects included), and the system's
 // proxy settings apply. A request ends after `timeout` of silence or at `deadline`, whichever
-// comes first. `done` runs on that thread, exactly once; a request still out when the
-// client goes is abandoned at once and completes with an error then, so a completion can never come
-// from a client that is gone. Qt maps its TLS stack at the first request, not at launch.
+// comes first. `done` runs on that thread, exactly once; a request still out when the client goes
+// is abandoned at once and completes with an error then, so a completion can never come from a
+// client that is gone. Qt maps its TLS stack at the first request, not at launch.
 class QtHttpClient : public HttpClient {
  public:
   using Options = QtHttpClientOptions;
