@@ -55,7 +55,9 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
   setWindowTitle(QStringLiteral("Ovantic"));
   setAccessibleName(QStringLiteral("Ovantic"));
   panel_->setFixedWidth(kWidth);
-  panel_->setMinimumHeight(fullestHeight(*model));
+  // Worked out once per run, with the fonts in use.
+  static const int fullest = fullestHeight(*model);
+  panel_->setMinimumHeight(fullest);
   scroll_->setFrameShape(QFrame::NoFrame);
   // The scroll area would be a Tab stop of its own after the last control, unnamed and showing
   // nothing; the wheel and the scroll bar still scroll it.
@@ -101,14 +103,16 @@ void PopoverWindow::dismiss() {
 }
 
 int PopoverWindow::fullestHeight(const CurrencyConverterView& like) {
-  static int fullest = 0;
-  if (fullest > 0) return fullest;
   // A converter that is never shown asks for nothing; this one holds the longest content a panel
   // shows: a result that wraps and all four units of a rupee amount over a hundred crore.
   ConverterServices services = like.services();
-  // The probe shows made-up rates; it has no business reading the kept ones.
+  // The probe shows made-up rates for a pair of its own: the kept rates and the remembered pair
+  // are no business of it, and the height must be the same whichever pair opens.
   services.rateStore = nullptr;
+  services.preferences = nullptr;
   auto probeModel = CurrencyConverterView::create(std::move(services));
+  probeModel->fromCurrency = "USD";
+  probeModel->toCurrency = "INR";
   probeModel->exchangeRates = {{"USD", 1.0}, {"INR", 83.12}};
   probeModel->amountText = "999,999,999,999 b";
   probeModel->convert();
@@ -117,8 +121,7 @@ int PopoverWindow::fullestHeight(const CurrencyConverterView& like) {
   ConverterPanel probe(probeModel);
   probe.ensurePolished();
   const int wrapped = probe.hasHeightForWidth() ? probe.heightForWidth(kWidth) : 0;
-  fullest = std::max({kHeight, probe.sizeHint().height(), wrapped});
-  return fullest;
+  return std::max({kHeight, probe.sizeHint().height(), wrapped});
 }
 
 void PopoverWindow::setPlacement(const std::function<QPoint(QSize)>& placement, int maxHeight) {

@@ -57,7 +57,7 @@ class PopoverWindow : public QWidget {
   // Hides the window and deletes it, at the pace the windowing system can follow.
   void dismiss();
 
-  // The panel's height at its fullest, worked out once per run with the fonts in use.
+  // The panel's height at its fullest with the fonts in use, whatever the pair and rates of `like`.
   static int fullestHeight(const CurrencyConverterView& like);
 
  private:

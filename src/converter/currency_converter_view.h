@@ -162,6 +162,8 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   // Asks the service at `index` and, when it fails, the ones after it; the first service's failure
   // is what the footer shows when all of them fail.
   void fetchFrom(std::size_t index, std::string firstFailure);
+  // Turns a table that lacks a currency of the pair into that service's failure.
+  void refuseWithoutPair(RateFeedResult& result) const;
   void useKeptRates();
   std::chrono::system_clock::time_point now() const;
   // Queues `reset` for when "Copied!" ends; false when there is no queue to put it on.

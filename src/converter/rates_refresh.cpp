@@ -4,6 +4,7 @@
 
 #include "converter/currency_converter_view.h"
 #include "rates/kept_rates.h"
+#include "rates/rate_table.h"
 #include "rates/rates_age.h"
 
 namespace ovantic {
@@ -25,9 +26,10 @@ void CurrencyConverterView::fetchFrom(std::size_t index, std::string firstFailur
     std::optional<RateFeedResult> failedAtOnce = fetchRateTable(
         services_.http.get(), sources[index],
         [mainQueue, index, firstFailure, weakSelf = weak_from_this()](RateFeedResult result) {
-          mainQueue->post([weakSelf, index, firstFailure, result = std::move(result)] {
+          mainQueue->post([weakSelf, index, firstFailure, result = std::move(result)]() mutable {
             const std::shared_ptr<CurrencyConverterView> self = weakSelf.lock();
             if (!self) return;
+            if (result.rates) self->refuseWithoutPair(result);
             if (result.rates) {
               self->applyRates(result);
             } else {
@@ -42,6 +44,17 @@ void CurrencyConverterView::fetchFrom(std::size_t index, std::string firstFailur
   // Every service failed, or there was nothing to ask them with.
   applyRates(RateFeedResult{
       std::nullopt, firstFailure.empty() ? "Failed to load rates" : firstFailure, {}, {}});
+}
+
+void CurrencyConverterView::refuseWithoutPair(RateFeedResult& result) const {
+  // A table without the pair on show answers nothing that was asked, and taking it would put it
+  // in place of a kept table that does: the next service is asked instead.
+  for (const std::string& code : {fromCurrency, toCurrency}) {
+    if (rateFor(*result.rates, code)) continue;
+    result.rates.reset();
+    result.failure = "No rate for " + code;
+    return;
+  }
 }
 
 void CurrencyConverterView::applyRates(const RateFeedResult& result) {

@@ -12,10 +12,14 @@ constexpr std::string_view kFromKey = "pair/from";
 constexpr std::string_view kToKey = "pair/to";
 constexpr std::string_view kRecentKey = "pair/recent";
 
+// The list as written holds at most kRecentCurrencyCount codes; a hand edit may hold any number,
+// and only the most recent few of them can ever be offered.
+constexpr std::size_t kMostCodesRead = 4 * kRecentCurrencyCount;
+
 std::vector<std::string> splitCodes(const std::string& text) {
   std::vector<std::string> codes;
   std::size_t start = 0;
-  while (start <= text.size()) {
+  while (start <= text.size() && codes.size() < kMostCodesRead) {
     const std::size_t comma = std::min(text.find(',', start), text.size());
     codes.push_back(text.substr(start, comma - start));
     start = comma + 1;

@@ -1,8 +1,9 @@
 #include "rates/kept_rates.h"
 
-#include <cmath>
 #include <exception>
 #include <nlohmann/json.hpp>
+
+#include "rates/rate_rules.h"
 
 namespace ovantic {
 namespace {
@@ -12,23 +13,6 @@ namespace {
 constexpr const char* kFormat = "ovantic-kept-rates-1";
 // A kept table is a few kilobytes; anything near the reply cap is not one of ours.
 constexpr std::size_t kMaxBytes = 4u << 20;
-
-bool isCode(const std::string& code) {
-  if (code.size() != 3) return false;
-  for (char c : code) {
-    if (c < 'A' || c > 'Z') return false;
-  }
-  return true;
-}
-
-bool isDate(const std::string& date) {
-  if (date.empty()) return true;
-  if (date.size() != 10 || date[4] != '-' || date[7] != '-') return false;
-  for (std::size_t i = 0; i < date.size(); ++i) {
-    if (i != 4 && i != 7 && (date[i] < '0' || date[i] > '9')) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -57,24 +41,21 @@ std::optional<KeptRates> decodeKeptRates(std::string_view bytes) {
     const auto rates = document.find("rates");
     if (date == document.end() || !date->is_string() || source == document.end() ||
         !source->is_string() || fetched == document.end() || !fetched->is_number_integer() ||
-        rates == document.end() || !rates->is_object() || rates->empty()) {
+        rates == document.end()) {
       return std::nullopt;
     }
     KeptRates kept;
     kept.date = date->get<std::string>();
     kept.source = source->get<std::string>();
-    if (!isDate(kept.date)) return std::nullopt;
+    if (!kept.date.empty() && !calendarDay(kept.date)) return std::nullopt;
     const auto seconds = fetched->get<std::int64_t>();
     // Before 2000 or past 2200: a number no clock of ours wrote, and one that would overflow.
     if (seconds < 946684800 || seconds > 7258118400) return std::nullopt;
     kept.fetchedAt = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
-    for (const auto& [code, rate] : rates->items()) {
-      if (!isCode(code) || !rate.is_number()) return std::nullopt;
-      const double value = rate.get<double>();
-      if (!std::isfinite(value) || !(value > 0.0)) return std::nullopt;
-      kept.rates.emplace(code, value);
-    }
-    kept.rates.insert_or_assign("USD", 1.0);
+    // The same rule as a reply's, so a table that was taken is never one the next run refuses.
+    std::optional<RateTable> table = readRateTable(*rates, codeAsWritten);
+    if (!table) return std::nullopt;
+    kept.rates = std::move(*table);
     return kept;
   } catch (const std::exception&) {
     return std::nullopt;

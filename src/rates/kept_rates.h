@@ -20,8 +20,9 @@ struct KeptRates {
 
 std::string encodeKeptRates(const KeptRates& kept);
 
-// Only bytes written by `encodeKeptRates` come back as rates: anything damaged, cut short,
-// written by something else or holding an unusable rate is nothing. Never throws.
+// Only bytes written by `encodeKeptRates` come back as rates: anything damaged, cut short or
+// written by something else is nothing, and the table is read by the same rule as a reply's
+// (readRateTable). Never throws.
 std::optional<KeptRates> decodeKeptRates(std::string_view bytes);
 
 }  // namespace ovantic

@@ -45,7 +45,6 @@ RateFeedResult readRateReply(const HttpClient::Reply& reply, RateReplyShape shap
     case RatesReplyOutcome::rates:
       break;
   }
-  parsed.rates.insert_or_assign("USD", 1.0);
   return RateFeedResult{std::move(parsed.rates), {}, std::move(parsed.date), {}};
 }
 

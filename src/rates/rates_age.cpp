@@ -6,9 +6,10 @@
 #include <unicode/timezone.h>
 #include <unicode/unistr.h>
 
-#include <charconv>
 #include <memory>
 #include <optional>
+
+#include "rates/rate_rules.h"
 
 namespace ovantic {
 namespace {
@@ -21,23 +22,6 @@ std::string utf8(const icu::UnicodeString& text) {
   std::string out;
   text.toUTF8String(out);
   return out;
-}
-
-std::optional<std::chrono::sys_days> readDay(std::string_view date) {
-  if (date.size() != 10 || date[4] != '-' || date[7] != '-') return std::nullopt;
-  int y = 0;
-  unsigned m = 0;
-  unsigned d = 0;
-  auto field = [&](std::size_t at, std::size_t length, auto& out) {
-    const char* end = date.data() + at + length;
-    const auto [ptr, error] = std::from_chars(date.data() + at, end, out);
-    return error == std::errc() && ptr == end;
-  };
-  if (!field(0, 4, y) || !field(5, 2, m) || !field(8, 2, d)) return std::nullopt;
-  const std::chrono::year_month_day day{std::chrono::year(y), std::chrono::month(m),
-                                        std::chrono::day(d)};
-  if (!day.ok()) return std::nullopt;
-  return std::chrono::sys_days(day);
 }
 
 // The day as the locale writes a date of medium length ("29 Sep 2026" in en_GB, "Sep 29, 2026"
@@ -101,7 +85,7 @@ std::string ratesAgeText(const std::string& localeId, std::string_view date,
   } else {
     when = "fetched " + (underAMinute ? std::string("just now") : lengthText(locale, age) + " ago");
   }
-  const std::optional<std::chrono::sys_days> day = readDay(date);
+  const std::optional<std::chrono::sys_days> day = calendarDay(date);
   if (!day) return "Rates " + when;
   return "Rates of " + dayText(locale, *day, date) + ", " + when;
 }

@@ -1,13 +1,13 @@
 #include "rates/rates_reply.h"
 
-#include <algorithm>
-#include <cmath>
 #include <exception>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "rates/currency_catalogue.h"
 #include "rates/currency_details.h"
+#include "rates/rate_rules.h"
 
 namespace ovantic {
 namespace {
@@ -27,34 +27,16 @@ std::optional<Json> readDocument(std::string_view body) {
   return document;
 }
 
-// Units per dollar below or at zero (-0 included) would turn every result into infinity, a
-// negative amount or NaN; such a table is as unusable as one with a word for a rate.
-std::optional<double> usableRate(const Json& rate) {
-  if (!rate.is_number()) return std::nullopt;
-  const double value = rate.get<double>();
-  if (!std::isfinite(value) || !(value > 0.0)) return std::nullopt;
-  return value;
-}
-
 std::string dateOf(const Json& document) {
   const auto date = document.find("date");
   if (date == document.end() || !date->is_string()) return {};
   const std::string& text = date->get_ref<const std::string&>();
-  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return {};
-  for (std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u}) {
-    if (text[i] < '0' || text[i] > '9') return {};
-  }
-  const int month = std::stoi(text.substr(5, 2));
-  const int day = std::stoi(text.substr(8, 2));
-  if (month < 1 || month > 12 || day < 1 || day > 31) return {};
-  return text;
+  return calendarDay(text) ? text : std::string();
 }
 
-// Both services send units per dollar as one object under `key`. `codeOf` says which currency a
-// name stands for, or none for a name the table leaves out; a usable rate is asked of every
-// currency taken, and a reply that `needsCurrencies` must list at least one.
-template <typename CodeOf>
-RatesReply parseTable(std::string_view body, const char* key, CodeOf codeOf, bool needsCurrencies) {
+// Both services send units per dollar as one object under `key`, read by the same rule as the
+// kept table; `codeOf` says which currency a name stands for.
+RatesReply parseTable(std::string_view body, const char* key, CodeOfName codeOf) {
   RatesReply reply;
   try {
     const std::optional<Json> document = readDocument(body);
@@ -62,18 +44,11 @@ RatesReply parseTable(std::string_view body, const char* key, CodeOf codeOf, boo
     reply.outcome = RatesReplyOutcome::wrongShape;
     if (!document->is_object()) return reply;
     const auto rates = document->find(key);
-    if (rates == document->end() || !rates->is_object()) return reply;
-    std::map<std::string, double> table;
-    for (const auto& [name, rate] : rates->items()) {
-      std::optional<std::string> code = codeOf(name);
-      if (!code) continue;
-      const std::optional<double> value = usableRate(rate);
-      if (!value) return reply;
-      table.emplace(std::move(*code), *value);
-    }
-    if (needsCurrencies && table.empty()) return reply;
+    if (rates == document->end()) return reply;
+    std::optional<RateTable> table = readRateTable(*rates, codeOf);
+    if (!table) return reply;
     reply.outcome = RatesReplyOutcome::rates;
-    reply.rates = std::move(table);
+    reply.rates = std::move(*table);
     reply.date = dateOf(*document);
   } catch (const std::exception&) {
     // Only allocation can throw here; a reply we could not hold is no reply.
@@ -82,31 +57,26 @@ RatesReply parseTable(std::string_view body, const char* key, CodeOf codeOf, boo
   return reply;
 }
 
+// The second service's names are lower case; "EUR" beside "eur" would be a second opinion on the
+// same currency. Only current currencies in common use are kept.
+std::optional<std::string> commonCurrencyOf(const std::string& name) {
+  std::string code;
+  for (char c : name) {
+    if (c < 'a' || c > 'z') return std::nullopt;
+    code += static_cast<char>(c - 'a' + 'A');
+  }
+  if (!isCurrencyCode(code) || !isCommonCurrency(code)) return std::nullopt;
+  return code;
+}
+
 }  // namespace
 
 RatesReply parseRatesReply(std::string_view body) {
-  return parseTable(
-      body, "rates", [](const std::string& code) { return std::optional<std::string>(code); },
-      false);
+  return parseTable(body, "rates", codeAsWritten);
 }
 
 RatesReply parseCurrencyApiReply(std::string_view body) {
-  // Only lower-case names are this service's codes; "EUR" beside "eur" would be a second opinion
-  // on the same currency. A reply with not one currency in it is the wrong reply, not an empty
-  // market.
-  return parseTable(
-      body, "usd",
-      [](const std::string& name) -> std::optional<std::string> {
-        if (name.size() != 3 ||
-            !std::all_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; })) {
-          return std::nullopt;
-        }
-        std::string code = name;
-        for (char& c : code) c = static_cast<char>(c - 'a' + 'A');
-        if (!isCommonCurrency(code)) return std::nullopt;
-        return code;
-      },
-      true);
+  return parseTable(body, "usd", commonCurrencyOf);
 }
 
 }  // namespace ovantic

@@ -212,6 +212,44 @@ class ShellTest : public QObject {
     QCOMPARE(window->panel()->height(), fullest);
   }
 
+  // Whichever pair the user left, the panel opens tall enough for that pair at its longest, so
+  // the footer shows without a scroll bar.
+  void thePanelIsTallEnoughForTheRememberedPair_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::newRow("USD to EUR") << "USD"
+                                << "EUR";
+    QTest::newRow("GBP to INR") << "GBP"
+                                << "INR";
+    QTest::newRow("EUR to GBP") << "EUR"
+                                << "GBP";
+  }
+
+  void thePanelIsTallEnoughForTheRememberedPair() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    auto kept = std::make_shared<fakes::MemoryPreferences>();
+    kept->values = {{"pair/from", from.toStdString()}, {"pair/to", to.toStdString()}};
+    ConverterServices services{queue, http, std::make_shared<RecordingClipboard>(), "en_US",
+                               "https://rates.test/"};
+    services.preferences = kept;
+    auto model = CurrencyConverterView::create(std::move(services));
+    QCOMPARE(model->toCurrency, to.toStdString());
+    const int fullest = PopoverWindow::fullestHeight(*model);
+
+    model->exchangeRates = {{"USD", 1.0}, {"EUR", 0.92}, {"GBP", 0.79}, {"INR", 83.12}};
+    model->amountText = "999,999,999,999 b";
+    model->convert();
+    model->rateText = "Failed to parse rates";
+    model->lastUpdatedText = "Rates of 28 September 2026, fetched 59 minutes ago";
+    ConverterPanel panel(model);
+    panel.ensurePolished();
+    QVERIFY(!model->allConversions.empty());
+    QVERIFY2(panel.heightForWidth(PopoverWindow::kWidth) <= fullest,
+             qPrintable(QString::number(panel.heightForWidth(PopoverWindow::kWidth))));
+    QVERIFY(panel.sizeHint().height() <= fullest);
+  }
+
   void aPressElsewhereWithTheIconsPlaceUnknownSwallowsTheHostsActivationOfIt() {
     // A status notifier host keeps the icon's place to itself: a press on the icon is a press
     // elsewhere, and the host's activation for that same press follows.

@@ -115,6 +115,11 @@ TEST(RememberedPair, WhatIsNotACodeIsIgnored) {
   EXPECT_EQ(view->fromCurrency, "USD");
   EXPECT_EQ(view->toCurrency, "INR");
   EXPECT_EQ(view->recentCurrencies, (std::vector<std::string>{"SGD", "NZD"}));
+  // A hand-made list is read only as far as the few codes offered could reach.
+  std::string overlong = "SGD";
+  for (int i = 0; i < 40; ++i) overlong += ",USD";
+  kept->values = {{"pair/recent", overlong + ",AED"}};
+  EXPECT_EQ(openWith(kept)->recentCurrencies, std::vector<std::string>{"SGD"});
 }
 
 }  // namespace

@@ -139,9 +139,10 @@ struct AcceptedRow {
 };
 
 TEST_F(RateFeedTest, AcceptedRepliesStoreTheirTableWithUsdAtOne) {
-  const AcceptedRow rows[] = {{"UsdOff", R"({"rates":{"USD":1.02,"JPY":150}})", "USD", 1.0},
-                              {"NoUsd", R"({"rates":{"INR":83.12}})", "USD", 1.0},
-                              {"Integers", R"({"rates":{"USD":1,"JPY":150}})", "JPY", 150.0}};
+  const AcceptedRow rows[] = {
+      {"NoUsd", R"({"rates":{"INR":83.12}})", "USD", 1.0},
+      {"Integers", R"({"rates":{"USD":1,"INR":83,"JPY":150}})", "JPY", 150.0},
+      {"NameThatIsNoCode", R"({"rates":{"USD":1,"INR":83.12,"usdt":1}})", "INR", 83.12}};
   for (const AcceptedRow& row : rows) {
     SCOPED_TRACE(row.name);
     auto view = converterFor();
@@ -149,16 +150,10 @@ TEST_F(RateFeedTest, AcceptedRepliesStoreTheirTableWithUsdAtOne) {
     EXPECT_EQ(view->exchangeRates.at(row.code), row.rate);
     EXPECT_EQ(view->exchangeRates.at("USD"), 1.0);
     EXPECT_EQ(view->lastUpdatedText, "Rates fetched just now");
+    // What was taken reads back offline.
+    ASSERT_TRUE(store->bytes);
+    EXPECT_EQ(decodeKeptRates(*store->bytes)->rates, view->exchangeRates);
   }
-}
-
-// Nothing is on its way once a fetch has ended, so the rate line says what is missing instead.
-TEST_F(RateFeedTest, ReplyLackingAChosenCurrencySaysWhichRateIsMissing) {
-  auto view = converterFor();
-  fetch(*view, {body(R"({"rates":{"USD":1,"EUR":0.92}})")});
-  EXPECT_EQ(view->exchangeRates.count("INR"), 0u);
-  EXPECT_EQ(view->rateText, "No rate for INR");
-  EXPECT_FALSE(view->lastUpdatedText.empty());
 }
 
 // The footer must not go on saying a fetch is under way once it has ended, however little the
@@ -256,6 +251,15 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"NegativeRate", body(R"({"rates":{"USD":1,"INR":-83.12}})"),
                    "Failed to parse rates"},
         FailureRow{"NegativeZeroRate", body(R"({"rates":{"USD":1,"INR":-0.0}})"),
+                   "Failed to parse rates"},
+        FailureRow{"EmptyTable", body(R"({"rates":{}})"), "Failed to parse rates"},
+        FailureRow{"TableWithoutThePair", body(R"({"rates":{"USD":1,"EUR":0.92}})"),
+                   "No rate for INR"},
+        FailureRow{"DollarNotAtOne", body(R"({"rates":{"USD":1.02,"INR":83.12}})"),
+                   "Failed to parse rates"},
+        FailureRow{"RateTooSmall", body(R"({"rates":{"USD":1,"INR":5e-324}})"),
+                   "Failed to parse rates"},
+        FailureRow{"RateTooLarge", body(R"({"rates":{"USD":1,"INR":1e308}})"),
                    "Failed to parse rates"},
         FailureRow{"TransportFailed", Reply{std::nullopt, "timed out"}, "Failed to load rates"},
         FailureRow{"BodyCutOff",

@@ -2,6 +2,8 @@
 // QTRY_* stay out of these tests: from Qt 6.8 they narrow a std::chrono count to int inside the
 // including file, which -Werror=conversion refuses; QTest::qWaitFor waits the same way.
 #include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QSettings>
@@ -105,6 +107,18 @@ class QtPlatformTest : public QObject {
       edit.setValue(QStringLiteral("pair/to"), QStringList{"SGD", "NZD"});
     }
     QCOMPARE(QtPreferences(path).value("pair/to"), std::optional<std::string>());
+
+    // A file far larger than this program writes is not read at all, nor written over.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray large = "[pair]\nfrom=NPR\n;" + QByteArray(70000, 'x') + "\n";
+    file.write(large);
+    file.close();
+    QtPreferences big(path);
+    QCOMPARE(big.value("pair/from"), std::optional<std::string>());
+    big.setValue("pair/from", "SGD");
+    QCOMPARE(big.value("pair/from"), std::optional<std::string>("SGD"));
+    QCOMPARE(QFileInfo(path).size(), large.size());
   }
 };
 

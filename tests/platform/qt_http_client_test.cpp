@@ -145,6 +145,18 @@ TEST_F(QtHttpClientTest, ServerThatNeverAnswersTimesOut) {
   EXPECT_TRUE(fetch(client, server->url("/hang")).error);
 }
 
+// Bytes that keep coming, too slowly to ever make a reply, never count as silence; the deadline
+// ends the request all the same.
+TEST_F(QtHttpClientTest, ServerThatTricklesIsCutOffAtTheDeadline) {
+  QtHttpClient::Options options = trusting();
+  options.deadline = 1500ms;
+  QtHttpClient client(options);
+  const Reply reply = fetch(client, server->url("/trickle"));
+  ASSERT_TRUE(reply.error);
+  EXPECT_EQ(*reply.error, "no whole reply within the deadline");
+  EXPECT_FALSE(reply.body);
+}
+
 TEST_F(QtHttpClientTest, ClientGoingAwayEndsWhatIsInFlightOnce) {
   const int before = server->requestsFor("/hang/v4/latest/USD");
   int calls = 0;

@@ -40,12 +40,17 @@ TEST(KeptRates, DamagedOrForeignFilesGiveNothing) {
   };
   for (const std::string& bad :
        {with("0.92", "0"), with("0.92", "-0.92"), with("0.92", "\"0.92\""), with("0.92", "1e999"),
-        with("\"EUR\"", "\"eur\""), with("ovantic-kept-rates-1", "ovantic-kept-rates-2"),
-        with("1735344001", "\"1735344001\""), with("1735344001", "99999999999999"),
-        with("2024-12-28", "yesterday"), std::string(R"({"rates":{"EUR":0.92}})"),
+        with("83.12", "5e-324"), with("83.12", "1e308"), with("1.0", "1.02"),
+        with("ovantic-kept-rates-1", "ovantic-kept-rates-2"), with("1735344001", "\"1735344001\""),
+        with("1735344001", "99999999999999"), with("2024-12-28", "yesterday"),
+        with("2024-12-28", "2024-02-31"), std::string(R"({"rates":{"EUR":0.92}})"),
         with("\"rates\"", "\"Rates\""), std::string("\x89PNG\r\n"), good + "x"}) {
     EXPECT_FALSE(decodeKeptRates(bad)) << bad;
   }
+  // A name that is no code is left out by the same rule as in a reply, not fatal to the table.
+  const std::optional<KeptRates> dropped = decodeKeptRates(with("\"EUR\"", "\"usdt\""));
+  ASSERT_TRUE(dropped);
+  EXPECT_EQ(dropped->rates, (RateTable{{"USD", 1.0}, {"INR", 83.12}}));
 }
 
 TEST(RatesAge, FooterTextsInTheUsersLocale) {

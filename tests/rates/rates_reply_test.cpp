@@ -84,7 +84,18 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"RatesOnlyNested", R"({"data":{"rates":{"EUR":1}}})", Outcome::wrongShape, {}},
         ReplyCase{"KeyCaseMatters", R"({"Rates":{"EUR":1}})", Outcome::wrongShape, {}},
         ReplyCase{
-            "LaterRatesNotAnObject", R"({"rates":{"EUR":1},"rates":5})", Outcome::wrongShape, {}}),
+            "LaterRatesNotAnObject", R"({"rates":{"EUR":1},"rates":5})", Outcome::wrongShape, {}},
+        // A table is good only with a currency in it, priced against the dollar and plausibly.
+        ReplyCase{"EmptyRates", R"({"rates":{}})", Outcome::wrongShape, {}},
+        ReplyCase{"OnlyTheDollar", R"({"rates":{"USD":1}})", Outcome::wrongShape, {}},
+        ReplyCase{"OnlyNamesThatAreNotCodes", R"({"rates":{"usdt":1}})", Outcome::wrongShape, {}},
+        ReplyCase{
+            "DollarNotAtOne", R"({"rates":{"USD":1.02,"INR":83.12}})", Outcome::wrongShape, {}},
+        ReplyCase{"DollarAsText", R"({"rates":{"USD":"1","INR":83.12}})", Outcome::wrongShape, {}},
+        ReplyCase{"RateTooSmall", R"({"rates":{"USD":1,"INR":5e-324}})", Outcome::wrongShape, {}},
+        ReplyCase{"RateTooLarge", R"({"rates":{"USD":1,"INR":1e308}})", Outcome::wrongShape, {}},
+        ReplyCase{
+            "HugeInteger", R"({"rates":{"BIG":18446744073709551615}})", Outcome::wrongShape, {}}),
     [](const auto& test) { return test.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -94,40 +105,43 @@ INSTANTIATE_TEST_SUITE_P(
                   R"({"base":"USD","rates":{"USD":1,"EUR":0.92,"INR":83.12},"date":"2024-01-01"})",
                   Outcome::rates,
                   {{"USD", 1.0}, {"EUR", 0.92}, {"INR", 83.12}}},
-        ReplyCase{"EmptyRates", R"({"rates":{}})", Outcome::rates, {}},
         ReplyCase{"IntegersBecomeDoubles",
                   R"({"rates":{"JPY":150,"ONE":1}})",
                   Outcome::rates,
-                  {{"JPY", 150.0}, {"ONE", 1.0}}},
-        ReplyCase{"HugeInteger",
-                  R"({"rates":{"BIG":18446744073709551615}})",
+                  {{"JPY", 150.0}, {"ONE", 1.0}, {"USD", 1.0}}},
+        ReplyCase{"Exponent",
+                  R"({"rates":{"IDR":1.56e4}})",
                   Outcome::rates,
-                  {{"BIG", 18446744073709551615.0}}},
-        ReplyCase{"Exponent", R"({"rates":{"IDR":1.56e4}})", Outcome::rates, {{"IDR", 15600.0}}},
-        ReplyCase{"CodesKeptAsTheyCome",
-                  R"({"rates":{"SEK":10.45,"eur":2,"":3}})",
+                  {{"IDR", 15600.0}, {"USD", 1.0}}},
+        ReplyCase{"PlausibleExtremes",
+                  R"({"rates":{"XAU":1e-6,"VES":1e9}})",
                   Outcome::rates,
-                  {{"SEK", 10.45}, {"eur", 2.0}, {"", 3.0}}},
+                  {{"XAU", 1e-6}, {"VES", 1e9}, {"USD", 1.0}}},
+        // Whatever they hold, names that are not codes neither spoil the table nor enter it.
+        ReplyCase{"NamesThatAreNotCodesDropped",
+                  R"({"rates":{"SEK":10.45,"eur":2,"":3,"usdt":"x","ABCD":0,"E1R":1}})",
+                  Outcome::rates,
+                  {{"SEK", 10.45}, {"USD", 1.0}}},
         ReplyCase{"OtherMembersIgnored",
                   R"({"x":{"rates":"no","y":[{"rates":1}]},"rates":{"EUR":0.5},"z":null})",
                   Outcome::rates,
-                  {{"EUR", 0.5}}},
+                  {{"EUR", 0.5}, {"USD", 1.0}}},
         ReplyCase{"LaterRatesWin",
                   R"({"rates":{"EUR":"x"},"rates":{"INR":2}})",
                   Outcome::rates,
-                  {{"INR", 2.0}}},
+                  {{"INR", 2.0}, {"USD", 1.0}}},
         ReplyCase{"LaterDuplicateCodeWins",
                   R"({"rates":{"EUR":1,"EUR":2}})",
                   Outcome::rates,
-                  {{"EUR", 2.0}}},
+                  {{"EUR", 2.0}, {"USD", 1.0}}},
         ReplyCase{"ByteOrderMark",
                   "\xEF\xBB\xBF{\"rates\":{\"EUR\":0.92}}",
                   Outcome::rates,
-                  {{"EUR", 0.92}}},
+                  {{"EUR", 0.92}, {"USD", 1.0}}},
         ReplyCase{"SurroundingBlanks",
                   " \r\n{\"rates\" : { \"EUR\" : 0.92 } }\n",
                   Outcome::rates,
-                  {{"EUR", 0.92}}}),
+                  {{"EUR", 0.92}, {"USD", 1.0}}}),
     [](const auto& test) { return test.param.name; });
 
 // A hostile body must not cost the parser its stack.
@@ -136,7 +150,7 @@ TEST(RatesReply, DeepNestingIsReadWithoutRecursion) {
   const std::string deep = std::string(depth, '[') + std::string(depth, ']');
   const RatesReply reply = parseRatesReply(R"({"deep":)" + deep + R"(,"rates":{"EUR":0.92}})");
   EXPECT_EQ(reply.outcome, Outcome::rates);
-  EXPECT_EQ(reply.rates, (Table{{"EUR", 0.92}}));
+  EXPECT_EQ(reply.rates, (Table{{"EUR", 0.92}, {"USD", 1.0}}));
 
   EXPECT_EQ(parseRatesReply(std::string(depth, '{')).outcome, Outcome::notJson);
 }
@@ -192,8 +206,11 @@ TEST(CurrencyApiReply, ShapesAndUnusableRates) {
       {"BadCryptoRateIgnored",
        R"({"usd":{"btc":0,"doge":"x","inr":96}})",
        Outcome::rates,
-       {{"INR", 96.0}}},
-      {"UpperCaseNamesIgnored", R"({"usd":{"EUR":5,"eur":0.9}})", Outcome::rates, {{"EUR", 0.9}}},
+       {{"INR", 96.0}, {"USD", 1.0}}},
+      {"UpperCaseNamesIgnored",
+       R"({"usd":{"EUR":5,"eur":0.9}})",
+       Outcome::rates,
+       {{"EUR", 0.9}, {"USD", 1.0}}},
   };
   for (const ReplyCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -204,8 +221,9 @@ TEST(CurrencyApiReply, ShapesAndUnusableRates) {
 }
 
 TEST(RatesReply, DateIsTakenOnlyWhenItIsADay) {
-  EXPECT_EQ(parseRatesReply(R"({"date":"2024-12-28","rates":{}})").date, "2024-12-28");
-  for (const char* date : {R"("2024-13-01")", R"("28.12.2024")", "20241228", R"("2024-12-2x")"}) {
+  EXPECT_EQ(parseRatesReply(R"({"date":"2024-02-29","rates":{"INR":83}})").date, "2024-02-29");
+  for (const char* date : {R"("2024-13-01")", R"("2023-02-29")", R"("2024-04-31")",
+                           R"("28.12.2024")", "20241228", R"("2024-12-2x")", R"("-024-12-28")"}) {
     SCOPED_TRACE(date);
     const RatesReply reply =
         parseCurrencyApiReply(std::string(R"({"usd":{"inr":96},"date":)") + date + "}");

@@ -24,6 +24,7 @@ Any path ending in /v4/latest/USD is answered by the scenario its prefix names:
   /rates-array/     200, "rates" as an array
   /hang/            accepts, never answers, holds the connection until the server stops
   /cut/             Content-Length larger than what is sent, then the connection closes
+  /trickle/         200, a good reply sent a byte at a time, one every 0.2 s (about a minute)
   /big/             a valid reply of more than 4 MiB
   /almost-big/      a valid reply just under 4 MiB
   /redirect/        302 to the good reply over https
@@ -145,6 +146,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(body[: len(body) // 2])
             self.wfile.flush()
+            self.close_connection = True
+        elif scenario == "/trickle":
+            body = reply_with(GOOD_RATES)
+            self.send_response(200)
+            self.send_header("Content-Type", "application/json")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.flush()
+            for i in range(len(body)):
+                if stopping.wait(0.2):
+                    break
+                self.wfile.write(body[i : i + 1])
+                self.wfile.flush()
             self.close_connection = True
         elif scenario == "/redirect":
             self.redirect(f"https://127.0.0.1:{port}{SUFFIX}")

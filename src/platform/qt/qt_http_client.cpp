@@ -19,6 +19,7 @@ constexpr int kMaxRedirects = 10;
 // Error texts for the failures Qt reports no text of its own for.
 constexpr const char* kAborted = "aborted";
 constexpr const char* kTooLarge = "reply larger than the limit";
+constexpr const char* kTooSlow = "no whole reply within the deadline";
 
 // Qt reports an HTTP error status as a reply error too; such a reply still carries a body the
 // caller wants to read, unlike a failure of the transfer itself.
@@ -40,6 +41,8 @@ class QtHttpClient::Private {
     std::function<void(Reply)> done;
     QByteArray body;
     bool tooLarge = false;
+    bool tooSlow = false;
+    QTimer* deadline = nullptr;  // the reply's child, so it goes with the reply
   };
 
   QNetworkAccessManager& manager() {
@@ -85,6 +88,18 @@ class QtHttpClient::Private {
     requests_[reply].done = std::move(done);
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [this, reply] { collect(reply); });
     QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply] { finish(reply); });
+    // The transfer time-out only measures silence: a server sending a byte now and then would
+    // hold the request, and the panel's "Fetching rates...", for as long as it liked.
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, reply, [this, reply] {
+      auto found = requests_.find(reply);
+      if (found == requests_.end()) return;
+      found->second.tooSlow = true;
+      reply->abort();  // emits finished, which completes the request
+    });
+    deadline->start(options.deadline);
+    requests_[reply].deadline = deadline;
   }
 
   void collect(QNetworkReply* reply) {
@@ -114,6 +129,8 @@ class QtHttpClient::Private {
     Reply result;
     if (request.tooLarge) {
       result.error = kTooLarge;
+    } else if (request.tooSlow) {
+      result.error = kTooSlow;
     } else if (reply->error() == QNetworkReply::NoError || isHttpStatusError(*reply)) {
       result.body = request.body.toStdString();
     } else {
@@ -139,6 +156,7 @@ class QtHttpClient::Private {
     requests_.clear();
     for (auto& [reply, request] : left) {
       QObject::disconnect(reply, nullptr, nullptr, nullptr);
+      QObject::disconnect(request.deadline, nullptr, nullptr, nullptr);
       reply->abort();
       reply->deleteLater();
       finishLater(std::move(request.done), Reply{std::nullopt, kAborted});
