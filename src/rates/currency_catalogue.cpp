@@ -220,6 +220,8 @@ bool currencyMatches(const CurrencyDetails& details, std::string_view query) {
 std::vector<std::string> searchCurrencies(const std::vector<std::string>& codes,
                                           std::string_view query) {
   const std::string wanted = folded(query);
+  // Nothing typed yet: the list as offered, recent currencies right after the ten.
+  if (wanted.find_first_not_of(' ') == std::string::npos) return codes;
   struct Found {
     int tier;
     bool spelled;

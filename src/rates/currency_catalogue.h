@@ -43,6 +43,7 @@ bool currencyMatches(const CurrencyDetails& details, std::string_view query);
 // (the code spelled in full before all), then those whose name or other name has it, then those
 // only a country of which has it. Within each, the ten come first, then the widely traded
 // currencies, then the rest in the order of `codes`: "dirham" finds the UAE's before Morocco's.
+// An empty query gives `codes` as they are.
 std::vector<std::string> searchCurrencies(const std::vector<std::string>& codes,
                                           std::string_view query);
 
