@@ -7,6 +7,7 @@
 
 #include "converter/currency_converter_view.h"
 #include "notation/unit_type.h"
+#include "rates/currency_catalogue.h"
 
 namespace {
 
@@ -44,6 +45,38 @@ void BM_ReadAmountInConverter(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(view->readAmountText("\u20B9 2,5 cr + 50 l"));
 }
 BENCHMARK(BM_ReadAmountInConverter);
+
+// Every currency a full table offers, as a real reply brings them.
+ovantic::RateTable fullTable() {
+  ovantic::RateTable rates;
+  for (const std::string& code : ovantic::commonCurrencies()) rates[code] = 1.5;
+  return rates;
+}
+
+// The forms people type, read by the converter against a full table: a percentage, a target,
+// the closing "/-", currency names, grouping spaces and the other decimal convention.
+void BM_ReadTypedForms(benchmark::State& state) {
+  auto view = CurrencyConverterView::create(ovantic::ConverterServices{{}, {}, {}, "en_IN"});
+  view->exchangeRates = fullTable();
+  const char* texts[] = {"12.5 lakh + 18%",  "100 usd to eur", "Rs 12,34,567.89/-",
+                         "2.5 crore rupees", "100 dirhams",    "1 23 456",
+                         "1.234,56",         "45 lak"};
+  std::size_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(view->readAmountText(texts[i++ % 8]));
+}
+BENCHMARK(BM_ReadTypedForms);
+
+// One search of the picker over every currency a full table offers.
+void BM_SearchAllCurrencies(benchmark::State& state) {
+  const std::vector<std::string> codes = ovantic::offeredCodes(fullTable(), {}, {});
+  const char* queries[] = {"dirham", "india", "franc", "s", "united states", "zzz"};
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(ovantic::searchCurrencies(codes, queries[i++ % 6]));
+  }
+  state.counters["currencies"] = static_cast<double>(codes.size());
+}
+BENCHMARK(BM_SearchAllCurrencies)->Unit(benchmark::kMicrosecond);
 
 std::shared_ptr<CurrencyConverterView> indianConverter() {
   auto view = CurrencyConverterView::create(ovantic::ConverterServices{{}, {}, {}, "en_IN"});

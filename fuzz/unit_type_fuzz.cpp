@@ -24,13 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (shown.formatted.empty()) std::abort();
     }
   }
-  // A decimal comma only changes what a comma means (the Arabic and Adlam ones included), and a
-  // text with none reads the same.
+  // The decimal sign only decides what a comma or a point means (the Arabic and Adlam ones
+  // included): a text with neither reads the same.
   const auto withComma = ovantic::readAmount(text, ovantic::AmountSyntax{true, {}});
   if (withComma && !std::isfinite(withComma->amount)) std::abort();
-  const bool hasComma = text.find(',') != std::string_view::npos ||
-                        text.find("\u066C") != std::string_view::npos ||
-                        text.find("\u2E41") != std::string_view::npos;
-  if (!hasComma && withComma.has_value() != amount.has_value()) std::abort();
+  bool hasSeparator = text.find_first_of(",.") != std::string_view::npos;
+  for (const char* mark : {"\u066B", "\u066C", "\u2E41", "\u060C"}) {
+    hasSeparator = hasSeparator || text.find(mark) != std::string_view::npos;
+  }
+  if (!hasSeparator && withComma.has_value() != amount.has_value()) std::abort();
   return 0;
 }

@@ -15,32 +15,40 @@ void CurrencyConverterView::applyChanges() {
   // between two looks counts as one change, the way a redraw coalesces state writes.
   const bool fromChanged = fromCurrency != seenFrom_;
   const bool toChanged = toCurrency != seenTo_;
-  if (fromChanged) {
-    seenFrom_ = fromCurrency;
-    convert();
-  }
-  if (toChanged) {
-    seenTo_ = toCurrency;
-    convert();
-  }
+  const bool amountChanged = amountText != seenAmount_;
+  // Only a picker or the swap writes the pair's fields: that is the user's choice.
+  if (fromChanged) chosenFrom_ = fromCurrency;
+  if (toChanged) chosenTo_ = toCurrency;
   if (fromChanged || toChanged) rememberPair(fromChanged, toChanged);
-  if (amountText != seenAmount_) {
-    seenAmount_ = amountText;
-    // The badge reads the text as typed, the way the conversion does.
-    const auto reading = readAmountText(seenAmount_);
-    detectedFromUnit = reading ? reading->unit : UnitType(UnitType::none);
-    if (reading && !reading->currency.empty()) followNamedCurrency(reading->currency);
-    convert();
+  if (!fromChanged && !toChanged && !amountChanged) return;
+  seenAmount_ = amountText;
+  // The whole text says which currencies it names, each time: "45 lak" on its way to "45 lakh"
+  // names none, and an amount that no longer names one gives the chosen pair back.
+  const auto reading = readAmountText(amountText);
+  if (amountChanged) detectedFromUnit = reading ? reading->unit : UnitType(UnitType::none);
+  followNamedCurrencies(reading);
+  seenFrom_ = fromCurrency;
+  seenTo_ = toCurrency;
+  for (const bool changed : {fromChanged, toChanged, amountChanged}) {
+    if (changed) convert();
   }
 }
 
-void CurrencyConverterView::followNamedCurrency(const std::string& code) {
-  if (code == fromCurrency) return;
-  if (code == toCurrency) toCurrency = fromCurrency;
-  fromCurrency = code;
-  // Part of this one edit: the amount's conversion below covers the new pair.
-  seenFrom_ = fromCurrency;
-  seenTo_ = toCurrency;
+void CurrencyConverterView::followNamedCurrencies(const std::optional<AmountReading>& reading) {
+  std::string from = chosenFrom_;
+  std::string to = chosenTo_;
+  const std::string source = reading ? reading->currency : std::string();
+  const std::string target = reading ? reading->target : std::string();
+  if (!source.empty()) {
+    if (source == to && target.empty()) to = from;
+    from = source;
+  }
+  if (!target.empty()) {
+    if (target == from && source.empty()) from = to;
+    to = target;
+  }
+  fromCurrency = std::move(from);
+  toCurrency = std::move(to);
 }
 
 void CurrencyConverterView::editAmount(std::string text) {

@@ -79,13 +79,10 @@ void CurrencyConverterView::convert() {
     amount = reading->amount;
   }
   if (!amount) {
-    if (amountText.empty()) {
-      resultText = "---";
-      allConversions.clear();
-      exactText.clear();
-    } else {
-      resultText = "Invalid";
-    }
+    // Nothing of an earlier amount stays on screen to be read or copied as this one's.
+    resultText = amountText.empty() ? "---" : "Invalid";
+    allConversions.clear();
+    exactText.clear();
     return;
   }
 
@@ -103,8 +100,11 @@ void CurrencyConverterView::convert() {
   }
 
   const double converted = *amount / *fromRate * *toRate;
-  if (!std::isfinite(converted)) {
+  // Beyond kLargestAmount the shown cents would be digits the double never held.
+  if (!std::isfinite(converted) || std::fabs(converted) >= kLargestAmount) {
     resultText = "Invalid";
+    allConversions.clear();
+    exactText.clear();
     return;
   }
   allConversions = generateAllConversions(converted, toCurrency);
@@ -129,8 +129,10 @@ std::optional<AmountReading> CurrencyConverterView::readAmountText(std::string_v
                               return currencyNamedBy(typed).has_value();
                             }};
   std::optional<AmountReading> reading = readAmount(text, syntax);
-  if (reading && !reading->currency.empty()) {
-    reading->currency = currencyNamedBy(reading->currency).value_or("");
+  if (reading) {
+    for (std::string* named : {&reading->currency, &reading->target}) {
+      if (!named->empty()) *named = currencyNamedBy(*named).value_or("");
+    }
   }
   return reading;
 }
@@ -142,11 +144,13 @@ std::optional<std::string> CurrencyConverterView::currencyNamedBy(std::string_vi
   };
   const std::string upper = upperCased(std::string(typed));
   const auto& codes = currencies();
-  if (isCurrencyCode(upper) &&
-      (std::find(codes.begin(), codes.end(), upper) != codes.end() || getRate(upper))) {
-    return upper;
-  }
-  if (upperCased(getCurrencySymbol(fromCurrency)) == upper) return fromCurrency;
+  const auto known = [&](const std::string& code) {
+    return std::find(codes.begin(), codes.end(), code) != codes.end() || getRate(code);
+  };
+  if (isCurrencyCode(upper) && known(upper)) return upper;
+  // The chosen source, not the shown one, so that what a text names never depends on what the
+  // text before it named.
+  if (upperCased(getCurrencySymbol(chosenFrom_)) == upper) return chosenFrom_;
   // Signs several currencies write stand for the best known of them.
   static const std::map<std::string, std::string, std::less<>> kCommonSigns{
       {"$", "USD"},  {"US$", "USD"},    {"\u20B9", "INR"}, {"\u20A8", "INR"},
@@ -156,6 +160,11 @@ std::optional<std::string> CurrencyConverterView::currencyNamedBy(std::string_vi
   }
   for (const std::string& code : codes) {
     if (upperCased(getCurrencySymbol(code)) == upper) return code;
+  }
+  const std::vector<std::string>& called = currenciesCalled(typed);
+  if (std::find(called.begin(), called.end(), chosenFrom_) != called.end()) return chosenFrom_;
+  for (const std::string& code : called) {
+    if (known(code)) return code;
   }
   return std::nullopt;
 }

@@ -127,11 +127,13 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   void copyResult();
   void copyConversion(const ConversionEntry& entry);
   void copyExact();
-  // Reads a typed amount in this converter's locale. A currency the amount names comes back as
-  // its code; an amount naming a currency this converter does not know is no amount.
+  // Reads a typed amount in this converter's locale. The currencies the amount names (its own
+  // and a target after "to" or "in") come back as codes; an amount naming a currency this
+  // converter does not know is no amount.
   std::optional<AmountReading> readAmountText(std::string_view text) const;
-  // The code a currency word or sign names here ("usd", "Rs", "$"); `$` is the source currency
-  // when that writes `$`, otherwise the dollar.
+  // The code a currency word or sign names here ("usd", "Rs", "$", "rupees"); a sign or name
+  // several currencies share is the chosen source currency when that is one of them, otherwise
+  // the best known of them (`$` the dollar, "dirham" the UAE's).
   std::optional<std::string> currencyNamedBy(std::string_view typed) const;
   // Uses what a rate request came to; `fetchRates` calls it on the main queue once the last
   // service it asked has answered.
@@ -170,9 +172,9 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   bool scheduleCopiedReset(std::function<void(CurrencyConverterView&)> reset);
   // The number and unit a result text shows, read in this converter's locale.
   std::optional<std::pair<double, UnitType>> numberInResult(std::string_view text) const;
-  // An amount typed in a currency's name makes that the source; naming the target turns the
-  // pair round.
-  void followNamedCurrency(const std::string& code);
+  // The shown pair for an amount: the one the user chose, except where the amount names a
+  // currency (it is the source; naming the target turns the pair round) or a target.
+  void followNamedCurrencies(const std::optional<AmountReading>& reading);
 
   // A text with the exact amount behind it: the result as shown, and the swap's rounded amount,
   // so that swapping back and forth never loses what the rounding hid.
@@ -186,6 +188,10 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   ConverterServices services_;
   std::string localeId_;
   std::shared_ptr<const NumberFormats> formats_;
+  // The pair the user picked (or swapped to), which a currency named in the amount only covers
+  // while the amount names it; the one remembered between openings.
+  std::string chosenFrom_ = fromCurrency;
+  std::string chosenTo_ = toCurrency;
   // The watched fields as `applyChanges` last saw them.
   std::string seenFrom_ = fromCurrency;
   std::string seenTo_ = toCurrency;

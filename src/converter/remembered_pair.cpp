@@ -44,6 +44,8 @@ void CurrencyConverterView::restoreRememberedPair() {
     fromCurrency = *from;
   }
   if (const auto to = preferences->value(kToKey); to && isCurrencyCode(*to)) toCurrency = *to;
+  chosenFrom_ = fromCurrency;
+  chosenTo_ = toCurrency;
   if (const auto recent = preferences->value(kRecentKey)) {
     // Oldest first, so the most recent ends in front and an overlong list loses its oldest.
     const std::vector<std::string> codes = splitCodes(*recent);
@@ -57,12 +59,12 @@ void CurrencyConverterView::restoreRememberedPair() {
 }
 
 void CurrencyConverterView::rememberPair(bool fromChanged, bool toChanged) {
-  if (toChanged) recentCurrencies = withRecentCurrency(recentCurrencies, toCurrency);
-  if (fromChanged) recentCurrencies = withRecentCurrency(recentCurrencies, fromCurrency);
+  if (toChanged) recentCurrencies = withRecentCurrency(recentCurrencies, chosenTo_);
+  if (fromChanged) recentCurrencies = withRecentCurrency(recentCurrencies, chosenFrom_);
   const auto& preferences = services_.preferences;
   if (!preferences) return;
-  preferences->setValue(kFromKey, fromCurrency);
-  preferences->setValue(kToKey, toCurrency);
+  preferences->setValue(kFromKey, chosenFrom_);
+  preferences->setValue(kToKey, chosenTo_);
   preferences->setValue(kRecentKey, joinCodes(recentCurrencies));
 }
 

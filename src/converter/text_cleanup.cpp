@@ -70,8 +70,12 @@ std::optional<std::pair<double, UnitType>> CurrencyConverterView::numberInResult
   std::size_t length = 0;
   for (std::size_t i = 1; i < pieces.size(); ++i) length += pieces[i].size() + (i > 1 ? 1 : 0);
   const auto number = formats_->read(text.substr(start, length));
-  // An infinite or NaN reading is no amount anyone could type.
-  if (!number || !std::isfinite(*number)) return std::nullopt;
+  // An infinite or NaN reading, or one too large to hold to the paisa, is no amount anyone could
+  // type.
+  if (!number || !std::isfinite(*number) ||
+      std::fabs(*number * unit.multiplier()) >= kLargestAmount) {
+    return std::nullopt;
+  }
   return std::pair{*number, unit};
 }
 

@@ -56,6 +56,8 @@ constexpr ScaleWord kScaleWords[] = {
     {U"billions", 1e9, UnitType::billion},
     {U"bn", 1e9, UnitType::billion},
     {U"b", 1e9, UnitType::billion},
+    {U"mio", 1e6, UnitType::million},  // German
+    {U"mrd", 1e9, UnitType::billion},
     {U"arab", 1e9, UnitType::billion},                // a hundred crore
     {U"\u0905\u0930\u092C", 1e9, UnitType::billion},  // अरब
 };
@@ -65,6 +67,14 @@ const ScaleWord* scaleWord(std::u32string_view lower) {
     if (word.word == lower) return &word;
   }
   return nullptr;
+}
+
+// "la", "lak", "cro": still being typed towards a scale word, so never a currency (LAK is the
+// Lao kip, and "45 lak" is a lakh half typed).
+bool beginsScaleWord(std::u32string_view lower) {
+  return std::any_of(std::begin(kScaleWords), std::end(kScaleWords), [lower](const ScaleWord& w) {
+    return w.word.size() > lower.size() && w.word.starts_with(lower);
+  });
 }
 
 bool isDigit(char32_t c) {
@@ -159,51 +169,94 @@ std::optional<std::u32string> plainCodePoints(std::string_view text) {
   return out;
 }
 
-// A comma followed by one or two digits that end the number.
-bool isDecimalComma(const std::u32string& s, std::size_t i) {
-  std::size_t digits = 0;
-  while (i + 1 + digits < s.size() && isDigit(s[i + 1 + digits]) && digits < 3) ++digits;
-  if (digits < 1 || digits > 2) return false;
-  const std::size_t after = i + 1 + digits;
-  if (after == s.size()) return true;
-  const char32_t c = s[after];
-  if (c == U',' || c == U'.') return false;
-  return !(isGroupMark(c) && after + 1 < s.size() && isDigit(s[after + 1]));
+// Whether the integer part's groups are a grouping: Western (1,234,567) or Indian (12,34,567).
+bool wellGrouped(const std::vector<std::size_t>& sizes, bool leadingZero) {
+  if (sizes.size() == 1) return true;
+  if (leadingZero || sizes.front() < 1 || sizes.front() > 3 || sizes.back() != 3) return false;
+  const auto all = [&](std::size_t first, std::size_t last, std::size_t size) {
+    return std::all_of(sizes.begin() + static_cast<std::ptrdiff_t>(first),
+                       sizes.begin() + static_cast<std::ptrdiff_t>(last),
+                       [size](std::size_t s) { return s == size; });
+  };
+  return all(1, sizes.size(), 3) || (sizes.front() <= 2 && all(1, sizes.size() - 1, 2));
 }
 
-// Rewrites every number with a point as its only decimal sign and no grouping at all. Commas
-// that are not the decimal sign are grouping wherever they stand, as they always were here.
+// One number's digits and separators read with `decimalSign`; the other of point and comma, and
+// the blanks and marks of isGroupMark, may only group the integer part. Absent when the
+// separators cannot mean that.
+std::optional<std::u32string> plainNumber(std::u32string_view run, char32_t decimalSign) {
+  const std::size_t decimal = run.find(decimalSign);
+  if (decimal != std::u32string_view::npos &&
+      run.find(decimalSign, decimal + 1) != std::u32string_view::npos) {
+    return std::nullopt;
+  }
+  const std::u32string_view whole = run.substr(0, decimal);
+  const std::u32string_view fraction =
+      decimal == std::u32string_view::npos ? U"" : run.substr(decimal + 1);
+  if (!std::all_of(fraction.begin(), fraction.end(), isDigit)) return std::nullopt;
+  std::u32string out;
+  std::vector<std::size_t> sizes{0};
+  for (const char32_t c : whole) {
+    if (isDigit(c)) {
+      ++sizes.back();
+      out.push_back(c);
+    } else if (c == decimalSign) {
+      return std::nullopt;
+    } else {
+      sizes.push_back(0);
+    }
+  }
+  if (!wellGrouped(sizes, !whole.empty() && whole.front() == U'0')) return std::nullopt;
+  if (out.empty() && fraction.empty()) return std::nullopt;
+  if (decimal != std::u32string_view::npos) out += U'.' + std::u32string(fraction);
+  return out;
+}
+
+// Rewrites every number with a point as its only decimal sign and no grouping. A number is read
+// in the user's convention, or else in the other one when its separators can only mean that
+// ("1.234,56" under a decimal point, "2.5" under a decimal comma); one that neither reads is
+// left broken, so the amount is Invalid rather than a thousandfold slip.
 std::u32string withPlainNumbers(const std::u32string& in, bool decimalComma) {
   std::u32string out;
   out.reserve(in.size());
-  constexpr std::size_t kNoNumber = std::u32string::npos;
-  std::size_t numberStart = kNoNumber;
-  for (std::size_t i = 0; i < in.size(); ++i) {
+  const auto between = [&in](std::size_t i) {
+    return i > 0 && i + 1 < in.size() && isDigit(in[i - 1]) && isDigit(in[i + 1]);
+  };
+  std::size_t i = 0;
+  while (i < in.size()) {
     const char32_t c = in[i];
-    if (isDigit(c) || c == U'.') {
-      if (numberStart == kNoNumber) numberStart = out.size();
+    // "Rs.500", "Cr.": a point after a letter ends an abbreviation.
+    const bool starts = isDigit(c) || c == U',' || (c == U'.' && !(i > 0 && isWordPart(in[i - 1])));
+    if (!starts) {
       out.push_back(c);
-    } else if (c == U',') {
-      if (decimalComma && isDecimalComma(in, i)) {
-        if (numberStart == kNoNumber) numberStart = out.size();
-        // Points before a decimal comma in the same number group its digits ("1.234,50").
-        out.erase(
-            std::remove(out.begin() + static_cast<std::ptrdiff_t>(numberStart), out.end(), U'.'),
-            out.end());
-        out.push_back(U'.');
-      }
-    } else if (isGroupMark(c) && !out.empty() && isDigit(out.back()) && i + 1 < in.size() &&
-               isDigit(in[i + 1])) {
+      ++i;
       continue;
-    } else {
-      numberStart = kNoNumber;
-      out.push_back(c);
     }
+    std::size_t end = i;
+    while (end < in.size() && (isDigit(in[end]) || in[end] == U'.' || in[end] == U',' ||
+                               ((in[end] == U' ' || isGroupMark(in[end])) && between(end)))) {
+      ++end;
+    }
+    const std::u32string_view run(in.data() + i, end - i);
+    i = end;
+    if (std::none_of(run.begin(), run.end(), isDigit)) {
+      // Commas outside numbers were always dropped; a lone point is left to fail.
+      for (const char32_t r : run)
+        if (r == U'.') out.push_back(r);
+      continue;
+    }
+    auto plain = plainNumber(run, decimalComma ? U',' : U'.');
+    if (!plain) plain = plainNumber(run, decimalComma ? U'.' : U',');
+    if (!plain) {
+      out.push_back(U'#');  // no number at all
+      continue;
+    }
+    out += *plain;
   }
   return out;
 }
 
-enum class Kind { number, scale, plus, minus, times, divide, open, close };
+enum class Kind { number, scale, plus, minus, times, divide, open, close, percent };
 
 struct Token {
   Kind kind;
@@ -256,12 +309,20 @@ struct Tokens {
   std::vector<Token> list;
   std::string currency;  // as first typed
   std::u32string currencyKey;
+  // "100 usd to eur": after "to" or "in" comes the target currency and nothing else.
+  enum class Target { none, wanted, named } targetState = Target::none;
+  std::string target;
 };
 
 bool addCurrency(Tokens& tokens, std::u32string_view typed, const AmountSyntax& syntax) {
   const std::string text = toUtf8(typed);
   if (!(syntax.namesCurrency ? syntax.namesCurrency(text) : defaultNamesCurrency(typed))) {
     return false;
+  }
+  if (tokens.targetState == Tokens::Target::wanted) {
+    tokens.target = text;
+    tokens.targetState = Tokens::Target::named;
+    return true;
   }
   std::u32string key;
   for (const char32_t c : typed)
@@ -283,7 +344,13 @@ std::optional<Tokens> tokenize(const std::u32string& s, const AmountSyntax& synt
     const char32_t c = s[i];
     if (isBlank(c)) {
       ++i;
-    } else if (isDigit(c) || c == U'.') {
+      continue;
+    }
+    if (tokens.targetState == Tokens::Target::named ||
+        (tokens.targetState == Tokens::Target::wanted && !isSign(c) && !isWordStart(c))) {
+      return std::nullopt;
+    }
+    if (isDigit(c) || c == U'.') {
       const std::size_t length = numberLength(s, i);
       if (length == 0) return std::nullopt;
       std::string ascii;
@@ -293,10 +360,10 @@ std::optional<Tokens> tokenize(const std::u32string& s, const AmountSyntax& synt
       if (!value || !std::isfinite(*value)) return std::nullopt;
       tokens.list.push_back({Kind::number, *value});
       i += length;
-    } else if (c == U'+' || c == U'-' || c == U'*' || c == U'/' || c == U'(' || c == U')') {
-      constexpr Kind kinds[] = {Kind::plus,   Kind::minus, Kind::times,
-                                Kind::divide, Kind::open,  Kind::close};
-      tokens.list.push_back({kinds[std::u32string_view(U"+-*/()").find(c)]});
+    } else if (std::u32string_view(U"+-*/()%").find(c) != std::u32string_view::npos) {
+      constexpr Kind kinds[] = {Kind::plus, Kind::minus, Kind::times,  Kind::divide,
+                                Kind::open, Kind::close, Kind::percent};
+      tokens.list.push_back({kinds[std::u32string_view(U"+-*/()%").find(c)]});
       ++i;
     } else if (isSign(c)) {
       if (!addCurrency(tokens, s.substr(i, 1), syntax)) return std::nullopt;
@@ -309,7 +376,11 @@ std::optional<Tokens> tokenize(const std::u32string& s, const AmountSyntax& synt
         lower.push_back(static_cast<char32_t>(u_tolower(static_cast<UChar32>(s[k]))));
       }
       const std::u32string_view typed(s.data() + i, end - i);
-      if (const ScaleWord* word = scaleWord(lower)) {
+      const bool wanted = tokens.targetState == Tokens::Target::wanted;
+      const ScaleWord* word = wanted ? nullptr : scaleWord(lower);
+      if ((lower == U"to" || lower == U"in") && !wanted && !tokens.list.empty()) {
+        tokens.targetState = Tokens::Target::wanted;
+      } else if (word) {
         tokens.list.push_back({Kind::scale, word->multiplier, word->unit});
         // "3 Cr." — the abbreviation's point, unless it starts a fraction.
         if (end < n && s[end] == U'.' && !(end + 1 < n && isDigit(s[end + 1]))) ++end;
@@ -317,6 +388,7 @@ std::optional<Tokens> tokenize(const std::u32string& s, const AmountSyntax& synt
         if (!addCurrency(tokens, s.substr(i, end - i + 1), syntax)) return std::nullopt;
         ++end;  // "US$"
       } else {
+        if (end == n && !wanted && beginsScaleWord(lower)) return std::nullopt;
         if (!addCurrency(tokens, typed, syntax)) return std::nullopt;
         if (end < n && s[end] == U'.') ++end;  // "Rs.500"
       }
@@ -325,6 +397,7 @@ std::optional<Tokens> tokenize(const std::u32string& s, const AmountSyntax& synt
       return std::nullopt;
     }
   }
+  if (tokens.targetState == Tokens::Target::wanted) return std::nullopt;
   return tokens;
 }
 
@@ -355,7 +428,10 @@ class Evaluator {
     auto value = product(depth);
     while (value && (at(Kind::plus) || at(Kind::minus))) {
       const bool plus = t_[i_++].kind == Kind::plus;
-      const auto next = product(depth);
+      auto next = product(depth);
+      if (!next) return std::nullopt;
+      // "12.5 lakh + 18%": a percentage on its own after + or - is of what it is added to.
+      if (percent_) next = finite(*value * *next);
       if (!next) return std::nullopt;
       value = finite(plus ? *value + *next : *value - *next);
     }
@@ -364,12 +440,15 @@ class Evaluator {
 
   std::optional<double> product(int depth) {
     auto value = factor(depth);
+    bool lonePercent = percent_;
     while (value && (at(Kind::times) || at(Kind::divide))) {
+      lonePercent = false;
       const bool times = t_[i_++].kind == Kind::times;
       const auto next = factor(depth);
       if (!next || (!times && *next == 0)) return std::nullopt;
       value = finite(times ? *value * *next : *value / *next);
     }
+    percent_ = lonePercent;
     return value;
   }
 
@@ -387,6 +466,11 @@ class Evaluator {
       value = compound();
     }
     if (value && negative) *value = -*value;
+    percent_ = value && at(Kind::percent);
+    if (percent_) {
+      ++i_;
+      value = finite(*value / 100);
+    }
     return value;
   }
 
@@ -438,20 +522,25 @@ class Evaluator {
   const std::vector<Token>& t_;
   std::size_t i_ = 0;
   UnitType largest_ = UnitType::none;
+  bool percent_ = false;  // the factor or product just read was a lone percentage
 };
 
 }  // namespace
 
 std::optional<AmountReading> readAmount(std::string_view text, const AmountSyntax& syntax) {
-  const std::optional<std::u32string> plain = plainCodePoints(text);
+  std::optional<std::u32string> plain = plainCodePoints(text);
   if (!plain) return std::nullopt;
+  // "Rs 12,34,567.89/-": the dash that closes amounts on Indian bills and cheques.
+  std::size_t end = plain->size();
+  while (end > 0 && isBlank((*plain)[end - 1])) --end;
+  if (std::u32string_view(*plain).substr(0, end).ends_with(U"/-")) plain->resize(end - 2);
   const std::optional<Tokens> tokens =
       tokenize(withPlainNumbers(*plain, syntax.decimalComma), syntax);
   if (!tokens || tokens->list.empty()) return std::nullopt;
   Evaluator evaluator(tokens->list);
   const std::optional<double> amount = evaluator.whole();
-  if (!amount) return std::nullopt;
-  return AmountReading{*amount, evaluator.largest(), tokens->currency};
+  if (!amount || std::fabs(*amount) >= kLargestAmount) return std::nullopt;
+  return AmountReading{*amount, evaluator.largest(), tokens->currency, tokens->target};
 }
 
 }  // namespace ovantic

@@ -11,8 +11,8 @@ namespace ovantic {
 
 // What the reader of typed amounts needs to know about the user and the currencies in play.
 struct AmountSyntax {
-  // The user's numbers write a comma as decimal sign: a comma followed by one or two digits that
-  // end the number is that sign, and points before it in the same number are grouping.
+  // The user's numbers write a comma as decimal sign and group with points. A number whose
+  // separators cannot mean that in this convention is read in the other one.
   bool decimalComma = false;
   // Whether a word or sign, as typed, names a currency. Unset: any ISO 4217 code, "Rs" and every
   // currency sign character.
@@ -26,12 +26,20 @@ struct AmountReading {
   UnitType unit;
   // The currency word or sign as typed ("₹", "Rs", "usd"), empty when the amount names none.
   std::string currency;
+  // The currency after "to" or "in" ("100 usd to eur"), as typed; empty when there is none.
+  std::string target;
 };
 
+// Amounts and results are doubles shown to two decimals: from here on a double no longer holds
+// every digit to the paisa (fifteen significant digits), so a larger amount is no amount.
+inline constexpr double kLargestAmount = 1e13;
+
 // Reads an amount as people write it: a number with scale words before or after it ("2.5 cr",
-// "l 5", "7 lacs", "1.5 lakh crore"), compounds said aloud ("2 crore 50 lakh"), arithmetic with
-// + - * / × ÷ and parentheses, a currency sign or code, and Devanagari or Arabic-Indic digits.
-// Absent for anything else, and for a result that is not finite. Linear in the text's length.
+// "l 5", "7 lacs", "1.5 lakh crore", "3,5 Mio"), compounds said aloud ("2 crore 50 lakh"),
+// arithmetic with + - * / × ÷ and parentheses, a percentage added or taken off ("+ 18%"), a
+// currency sign, code or name, a target ("to eur", "in inr"), a closing "/-", digits grouped by
+// commas, points or spaces, and Devanagari or Arabic-Indic digits. Absent for anything else, and
+// for a result that is not finite or not below kLargestAmount. Linear in the text's length.
 std::optional<AmountReading> readAmount(std::string_view text, const AmountSyntax& syntax = {});
 
 }  // namespace ovantic

@@ -3,7 +3,11 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <map>
+#include <mutex>
 #include <set>
+#include <tuple>
 
 namespace ovantic {
 namespace {
@@ -19,6 +23,121 @@ std::string folded(std::string_view text) {
 bool isOneOfTheTen(std::string_view code) {
   const auto& ten = catalogueCodes();
   return std::find(ten.begin(), ten.end(), code) != ten.end();
+}
+
+struct OtherNames {
+  const char* code;
+  std::vector<const char*> money;   // what an amount may be written in, lower case
+  std::vector<const char*> places;  // what a search may look for
+};
+
+// What people call these besides ICU's names.
+const std::vector<OtherNames>& otherNames() {
+  static const std::vector<OtherNames> names{
+      {"USD", {"greenback", "greenbacks", "buck", "bucks"}, {"usa", "america"}},
+      {"GBP", {"sterling", "quid"}, {"britain", "great britain", "uk", "england", "scotland"}},
+      {"CNY", {"renminbi", "rmb"}, {}},
+      {"EUR", {}, {"europe", "eurozone"}},
+      {"AED", {}, {"uae", "dubai", "abu dhabi", "emirati"}},
+  };
+  return names;
+}
+
+// After the ten, the currencies most traded worldwide: a name several currencies share means
+// one of these before the others.
+constexpr std::string_view kWidelyTraded[] = {
+    "HKD", "SGD", "SEK", "KRW", "NOK", "NZD", "TWD", "ZAR", "BRL", "DKK", "PLN",
+    "THB", "ILS", "IDR", "CZK", "AED", "TRY", "HUF", "CLP", "SAR", "PHP", "MYR"};
+
+std::size_t prominence(std::string_view code) {
+  const auto& ten = catalogueCodes();
+  if (const auto at = std::find(ten.begin(), ten.end(), code); at != ten.end()) {
+    return static_cast<std::size_t>(at - ten.begin());
+  }
+  const auto* at = std::find(std::begin(kWidelyTraded), std::end(kWidelyTraded), code);
+  return at != std::end(kWidelyTraded)
+             ? ten.size() + static_cast<std::size_t>(at - std::begin(kWidelyTraded))
+             : SIZE_MAX;
+}
+
+// One currency's texts as a search compares them, folded once: searching runs on every key.
+struct SearchTexts {
+  std::string code;
+  std::string names;      // the name and the other names
+  std::string countries;  // every country's name
+};
+
+const SearchTexts& searchTexts(const CurrencyDetails& details) {
+  static std::mutex guard;
+  static std::map<std::string, SearchTexts, std::less<>> known;
+  const std::lock_guard lock(guard);
+  if (const auto found = known.find(details.code); found != known.end()) return found->second;
+  std::string names = details.name;
+  for (const OtherNames& other : otherNames()) {
+    if (details.code != other.code) continue;
+    for (const char* name : other.money) names += std::string("\n") + name;
+    for (const char* name : other.places) names += std::string("\n") + name;
+  }
+  std::string countries;
+  for (const std::string& country : details.countries) countries += country + "\n";
+  SearchTexts texts{folded(details.code), folded(names), folded(countries)};
+  return known.emplace(details.code, std::move(texts)).first->second;
+}
+
+constexpr int kNoMatch = 4;
+
+// How well `query` finds a currency, 0 best; kNoMatch when some word of it is not found. A word
+// counts where it is found best, the query where its worst word is.
+int matchTier(const SearchTexts& texts, const std::string& query) {
+  int tier = 0;
+  std::size_t start = 0;
+  while (start < query.size()) {
+    const std::size_t end = std::min(query.find(' ', start), query.size());
+    if (end > start) {
+      const std::string_view word(query.data() + start, end - start);
+      int best = kNoMatch;
+      if (texts.code.starts_with(word)) {
+        best = 0;
+      } else if (texts.names.find(word) != std::string::npos) {
+        best = 1;
+      } else if (texts.countries.find(word) != std::string::npos) {
+        best = 2;
+      } else if (texts.code.find(word) != std::string::npos) {
+        best = 3;
+      }
+      tier = std::max(tier, best);
+    }
+    start = end + 1;
+  }
+  return tier;
+}
+
+std::string lastWord(const std::string& name) {
+  const std::size_t space = name.rfind(' ');
+  return folded(space == std::string::npos ? name : name.substr(space + 1));
+}
+
+std::map<std::string, std::vector<std::string>, std::less<>> currenciesByWord() {
+  std::map<std::string, std::vector<std::string>, std::less<>> byWord;
+  const auto add = [&byWord](const std::string& word, const std::string& code) {
+    auto& codes = byWord[word];
+    if (!word.empty() && std::find(codes.begin(), codes.end(), code) == codes.end()) {
+      codes.push_back(code);
+    }
+  };
+  for (const std::string& code : commonCurrencies()) {
+    add(lastWord(currencyNameForOne(code)), code);
+    add(lastWord(currencyNameForMany(code)), code);
+  }
+  for (const OtherNames& other : otherNames()) {
+    for (const char* name : other.money) add(name, other.code);
+  }
+  for (auto& [word, codes] : byWord) {
+    std::stable_sort(codes.begin(), codes.end(), [](const std::string& a, const std::string& b) {
+      return prominence(a) < prominence(b);
+    });
+  }
+  return byWord;
 }
 
 }  // namespace
@@ -95,34 +214,42 @@ std::vector<std::string> withRecentCurrency(std::vector<std::string> recent,
 }
 
 bool currencyMatches(const CurrencyDetails& details, std::string_view query) {
-  std::string haystack = details.code + "\n" + details.name;
-  for (const std::string& country : details.countries) haystack += "\n" + country;
-  haystack = folded(haystack);
-  const std::string wanted = folded(query);
-  std::size_t start = 0;
-  while (start < wanted.size()) {
-    const std::size_t end = std::min(wanted.find(' ', start), wanted.size());
-    if (end > start && haystack.find(wanted.substr(start, end - start)) == std::string::npos) {
-      return false;
-    }
-    start = end + 1;
-  }
-  return true;
+  return matchTier(searchTexts(details), folded(query)) < kNoMatch;
 }
 
 std::vector<std::string> searchCurrencies(const std::vector<std::string>& codes,
                                           std::string_view query) {
-  std::vector<std::string> found;
-  std::string exact = folded(query);
-  for (const std::string& code : codes) {
-    if (!currencyMatches(currencyDetails(code), query)) continue;
-    if (folded(code) == exact) {
-      found.insert(found.begin(), code);
-    } else {
-      found.push_back(code);
-    }
+  const std::string wanted = folded(query);
+  // Nothing typed yet: the list as offered, recent currencies right after the ten.
+  if (wanted.find_first_not_of(' ') == std::string::npos) return codes;
+  struct Found {
+    int tier;
+    bool spelled;
+    std::size_t prominence;
+    std::size_t index;
+  };
+  std::vector<Found> found;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    const SearchTexts& texts = searchTexts(currencyDetails(codes[i]));
+    const int tier = matchTier(texts, wanted);
+    if (tier == kNoMatch) continue;
+    found.push_back({tier, texts.code == wanted, prominence(codes[i]), i});
   }
-  return found;
+  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    return std::tie(a.tier, b.spelled, a.prominence, a.index) <
+           std::tie(b.tier, a.spelled, b.prominence, b.index);
+  });
+  std::vector<std::string> out;
+  out.reserve(found.size());
+  for (const Found& f : found) out.push_back(codes[f.index]);
+  return out;
+}
+
+const std::vector<std::string>& currenciesCalled(std::string_view word) {
+  static const auto byWord = currenciesByWord();
+  static const std::vector<std::string> none;
+  const auto found = byWord.find(folded(word));
+  return found != byWord.end() ? found->second : none;
 }
 
 bool isCurrencyCode(std::string_view text) {

@@ -34,14 +34,23 @@ std::vector<std::string> offeredCodes(const RateTable& rates,
 // kRecentCurrencyCount long.
 std::vector<std::string> withRecentCurrency(std::vector<std::string> recent, std::string_view code);
 
-// Whether every word of `query` is found, ignoring case, in the code, the name or a country of
-// `details`. An empty query matches everything.
+// Whether every word of `query` is found, ignoring case, in the code, the name, a common other
+// name ("sterling", "renminbi", "dubai") or a country of `details`. An empty query matches
+// everything.
 bool currencyMatches(const CurrencyDetails& details, std::string_view query);
 
-// The codes among `codes` that match `query`, in their order, except that one the query spells
-// exactly comes first: typing "aed" and Enter picks AED.
+// The codes among `codes` that match `query`, best first: those whose code the query begins
+// (the code spelled in full before all), then those whose name or other name has it, then those
+// only a country of which has it. Within each, the ten come first, then the widely traded
+// currencies, then the rest in the order of `codes`: "dirham" finds the UAE's before Morocco's.
+// An empty query gives `codes` as they are.
 std::vector<std::string> searchCurrencies(const std::vector<std::string>& codes,
                                           std::string_view query);
+
+// The currencies a word of an amount names ("rupees", "dollar", "euros", "sterling"), from ICU's
+// English names for one and for many and the common other names, best known first as in a
+// search. Empty for any other word.
+const std::vector<std::string>& currenciesCalled(std::string_view word);
 
 // Whether `text` can stand for a currency code at all: three letters A to Z.
 bool isCurrencyCode(std::string_view text);

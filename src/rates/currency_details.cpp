@@ -107,6 +107,20 @@ std::string icuCurrencyText(std::string_view code, UCurrNameStyle kind) {
   return utf8(text, length);
 }
 
+std::string icuPluralName(std::string_view code, const char* count) {
+  if (!isUpperCode(code, 3)) return {};
+  UChar isoCode[4];
+  u_charsToUChars(code.data(), isoCode, 3);
+  isoCode[3] = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  UBool isChoiceFormat = false;
+  int32_t length = 0;
+  const UChar* text =
+      ucurr_getPluralName(isoCode, kLanguage, &isChoiceFormat, count, &length, &status);
+  if (U_FAILURE(status) || status == U_USING_DEFAULT_WARNING || text == nullptr) return {};
+  return utf8(text, length);
+}
+
 std::string countryName(const std::string& region) {
   const std::string locale = "und_" + region;
   UChar name[128];
@@ -130,6 +144,22 @@ bool isCommonCurrency(std::string_view code) {
 
 std::string currencyName(std::string_view code) {
   return icuCurrencyText(code, UCURR_LONG_NAME);
+}
+
+std::string currencyNameForOne(std::string_view code) {
+  return icuPluralName(code, "one");
+}
+
+std::string currencyNameForMany(std::string_view code) {
+  return icuPluralName(code, "other");
+}
+
+const std::vector<std::string>& commonCurrencies() {
+  static const std::vector<std::string> codes = [] {
+    const auto set = isoCodes(UCURR_COMMON | UCURR_NON_DEPRECATED);
+    return std::vector<std::string>(set.begin(), set.end());
+  }();
+  return codes;
 }
 
 std::string currencySign(std::string_view code) {

@@ -30,6 +30,14 @@ bool isCommonCurrency(std::string_view code);
 // The English name, or the empty text for a code ICU does not know.
 std::string currencyName(std::string_view code);
 
+// ICU's English name for one of the currency ("Indian rupee") and for many ("Indian rupees");
+// empty for a code ICU does not know.
+std::string currencyNameForOne(std::string_view code);
+std::string currencyNameForMany(std::string_view code);
+
+// The current ISO 4217 currencies in common use (isCommonCurrency), in code order.
+const std::vector<std::string>& commonCurrencies();
+
 // ICU's English sign ("HK$", "₩"; the code itself where there is none); the code for a code ICU
 // does not know.
 std::string currencySign(std::string_view code);

@@ -62,22 +62,20 @@ TEST_F(Conversion, CommasAreGroupSeparatorsAnywhere) {
   EXPECT_EQ(view().resultText, kUnitedStates + " 25 M");
 }
 
-TEST_F(Conversion, EmptyAmountClearsButUnreadableKeepsTheTable) {
-  convert("1 crore", "USD", "INR");
-  const auto table = view().allConversions;
-  view().rateText = "sentinel";
-
-  for (const char* unreadable : {"abc", ",", "   "}) {
-    convert(unreadable, "USD", "INR");
-    EXPECT_EQ(view().resultText, "Invalid") << unreadable;
-    EXPECT_EQ(view().allConversions, table) << unreadable;
+// No number of an earlier amount stays on screen to be read or copied as this one's.
+TEST_F(Conversion, EmptyOrUnreadableAmountClearsEverything) {
+  for (const char* unreadable : {"abc", ",", "   ", "2.5 cr +", "", "1e13", "5e11"}) {
+    convert("1 crore", "USD", "INR");
+    ASSERT_FALSE(view().exactText.empty());
+    view().rateText = "sentinel";
+    convert(unreadable, "USD", "INR");  // 5e11 dollars are more rupees than a double holds
+    EXPECT_EQ(view().resultText, *unreadable ? "Invalid" : "---") << unreadable;
+    EXPECT_TRUE(view().allConversions.empty()) << unreadable;
+    EXPECT_TRUE(view().exactText.empty()) << unreadable;
     EXPECT_EQ(view().rateText, "sentinel") << unreadable;
+    view().copyExact();
   }
-
-  convert("", "USD", "INR");
-  EXPECT_EQ(view().resultText, "---");
-  EXPECT_TRUE(view().allConversions.empty());
-  EXPECT_EQ(view().rateText, "sentinel");
+  EXPECT_TRUE(c.clipboard->texts.empty());
 }
 
 TEST_F(Conversion, AReadableAmountWithoutARateWaits) {
@@ -150,15 +148,103 @@ TEST_F(Conversion, NotANumberAndInfinityAreInvalid) {
   }
 }
 
-TEST_F(Conversion, DecimalCommaFollowsTheUsersNumbers) {
-  ConverterUnderTest german("de_DE");
-  german.view->toCurrency = "USD";
-  german.view->amountText = "2,5 cr";
-  german.view->convert();
-  EXPECT_EQ(german.view->resultText, kUnitedStates + " 25 M");
-  convert("2,5 cr", "USD", "USD");
-  EXPECT_EQ(view().resultText, kUnitedStates + " 250 M");
+// A number is read in the user's convention, or in the other one where its separators can only
+// mean that; never silently as a grouping it cannot be.
+struct InLocale {
+  const char* locale;
+  const char* typed;
+  std::optional<double> amount;
+};
+
+void PrintTo(const InLocale& n, std::ostream* os) {
+  *os << n.locale << " \"" << n.typed << '"';
 }
+
+class NumberConventions : public testing::TestWithParam<InLocale> {};
+
+TEST_P(NumberConventions, ReadAsTheyCanOnlyMean) {
+  ConverterUnderTest c(GetParam().locale);
+  const auto reading = c.view->readAmountText(GetParam().typed);
+  ASSERT_EQ(reading.has_value(), GetParam().amount.has_value());
+  if (reading) {
+    EXPECT_DOUBLE_EQ(reading->amount, *GetParam().amount);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothConventions, NumberConventions,
+    testing::Values(
+        InLocale{"en_US", "1,234.56", 1234.56}, InLocale{"en_US", "1,00,000", 1e5},
+        InLocale{"en_US", "1.234,56", 1234.56}, InLocale{"en_US", "3,5 million", 3.5e6},
+        InLocale{"en_US", "2,50", 2.5}, InLocale{"en_US", "1.234", 1.234},
+        InLocale{"en_US", "1.234.567", 1234567}, InLocale{"en_US", "1,2,3", std::nullopt},
+        InLocale{"en_US", "1,234.5,6", std::nullopt}, InLocale{"en_IN", "12,34,567.89", 1234567.89},
+        InLocale{"en_IN", "1.234,56", 1234.56}, InLocale{"en_IN", "3,5 lakh", 350000},
+        InLocale{"en_IN", "12,345,67", std::nullopt}, InLocale{"de_DE", "1.234,56", 1234.56},
+        InLocale{"de_DE", "2,5 cr", 2.5e7}, InLocale{"de_DE", "1,234", 1.234},
+        InLocale{"de_DE", "1.234", 1234}, InLocale{"de_DE", "2.5 cr", 2.5e7},
+        InLocale{"de_DE", "1,234.56", 1234.56}, InLocale{"de_DE", "0.125", 0.125},
+        InLocale{"de_DE", "1.2.3", std::nullopt}, InLocale{"fr_FR", "1 234,56", 1234.56},
+        InLocale{"fr_FR", "1\u202F234,56", 1234.56}, InLocale{"fr_FR", "1.234,5", 1234.5},
+        InLocale{"fr_FR", "1,234.5", 1234.5}, InLocale{"fr_FR", "12 34", std::nullopt}));
+
+// Typed key by key against a full table, every prefix reads as it would pasted whole, and no key
+// on the way touches the pair the user chose: "45 lak" is a lakh half typed, not 45 Lao kip.
+struct Typed {
+  const char* text;
+  const char* pair;  // source and target once it is all typed; the user chose INR to GBP
+};
+
+void PrintTo(const Typed& t, std::ostream* os) {
+  *os << '"' << t.text << '"';
+}
+
+class TypedKeyByKey : public testing::TestWithParam<Typed> {};
+
+TEST_P(TypedKeyByKey, ReadsAsPastedAndLeavesTheChosenPair) {
+  const auto converter = [](std::shared_ptr<fakes::MemoryPreferences> kept) {
+    ConverterServices services{nullptr, nullptr, nullptr, "en_IN"};
+    services.preferences = std::move(kept);
+    auto view = CurrencyConverterView::create(std::move(services));
+    view->exchangeRates = fakes::fullRateTable();
+    view->selectFromCurrency("INR");
+    view->selectToCurrency("GBP");
+    return view;
+  };
+  const auto kept = std::make_shared<fakes::MemoryPreferences>();
+  const auto typed = converter(kept);
+  const auto chosen = kept->values;
+  const std::string text = GetParam().text;
+  for (std::size_t n = 1; n <= text.size(); ++n) {
+    if (n < text.size() && (text[n] & 0xC0) == 0x80) continue;  // within one character
+    const std::string prefix = text.substr(0, n);
+    typed->editAmount(prefix);
+    const auto pasted = converter(nullptr);
+    pasted->editAmount(prefix);
+    ASSERT_EQ(typed->fromCurrency + typed->toCurrency, pasted->fromCurrency + pasted->toCurrency)
+        << prefix;
+    ASSERT_EQ(typed->resultText, pasted->resultText) << prefix;
+    ASSERT_EQ(typed->exactText, pasted->exactText) << prefix;
+    ASSERT_EQ(typed->allConversions, pasted->allConversions) << prefix;
+    ASSERT_EQ(kept->values, chosen) << prefix;
+    if (std::string_view(GetParam().pair) == "INRGBP") {
+      ASSERT_EQ(typed->fromCurrency + typed->toCurrency, "INRGBP") << prefix << " names none";
+    }
+  }
+  EXPECT_EQ(typed->fromCurrency + typed->toCurrency, GetParam().pair);
+  EXPECT_NE(typed->resultText, "Invalid");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UnitsAndCurrencies, TypedKeyByKey,
+    testing::Values(Typed{"45 lakh", "INRGBP"}, Typed{"5 lakh/12", "INRGBP"},
+                    Typed{"7 Lakhs", "INRGBP"}, Typed{"1.5 lakh crore", "INRGBP"},
+                    Typed{"2.5 cr", "INRGBP"}, Typed{"10 k", "INRGBP"}, Typed{"3 mn", "INRGBP"},
+                    Typed{"2 bn", "INRGBP"}, Typed{"7 lacs + 18%", "INRGBP"},
+                    Typed{"3 thousand", "INRGBP"}, Typed{"2 crore 50 lakh", "INRGBP"},
+                    Typed{"12,34,567.89/-", "INRGBP"}, Typed{"\u00A3 2.5 cr", "GBPINR"},
+                    Typed{"2.5 crore rupees", "INRGBP"}, Typed{"100 usd to eur", "USDEUR"},
+                    Typed{"45 lakh in lak", "INRLAK"}, Typed{"100 dirhams", "AEDGBP"}));
 
 struct Rows {
   double value;

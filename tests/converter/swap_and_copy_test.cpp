@@ -202,32 +202,40 @@ TEST(Copy, OnlyNumbersReachTheClipboard) {
   EXPECT_EQ(clipboard->texts, std::vector<std::string>{"\u20B9166.24"});
 }
 
-// A currency named in the amount moves the picker through the engine; naming the target turns
-// the pair round; a sign shared by several currencies means the source's when it writes it.
-TEST(CurrencyInTheAmount, SelectsTheSource) {
+// A currency named in the amount moves the picker through the engine while the amount names it;
+// naming the target turns the pair round; a sign or name shared by several currencies means the
+// source's when it writes it.
+TEST(CurrencyInTheAmount, SelectsTheSourceWhileNamed) {
   ConverterUnderTest c;
   CurrencyConverterView& view = *c.view;
-  view.exchangeRates = {{"INR", 83.12}, {"EUR", 0.92}, {"SEK", 10.5}};
+  view.exchangeRates = fakes::fullRateTable();
   view.editAmount("\u20B9 207.8 Cr");
   EXPECT_EQ(view.fromCurrency, "INR");
   EXPECT_EQ(view.toCurrency, "USD");
-  EXPECT_EQ(view.resultText, kUnitedStates + " 25 M");
+  EXPECT_EQ(view.resultText, kUnitedStates + " 21.63 M");  // at 96.0853 rupees to the dollar
   EXPECT_EQ(view.detectedFromUnit, UnitType::crore);
-  view.editAmount("10 eur");
+  view.editAmount("10 euros");
   EXPECT_EQ(view.fromCurrency, "EUR");
-  EXPECT_EQ(view.toCurrency, "USD");
-  view.editAmount("5 SEK");  // known from the rate table
+  EXPECT_EQ(view.toCurrency, "INR") << "the chosen target is back";
+  view.editAmount("5 SEK");
   EXPECT_EQ(view.fromCurrency, "SEK");
+  view.editAmount("5");
+  EXPECT_EQ(view.fromCurrency, "USD") << "no currency named: the chosen pair";
   view.selectFromCurrency("CAD");
-  view.editAmount("$5");
+  view.editAmount("5 dollars");
   EXPECT_EQ(view.fromCurrency, "CAD");
+  view.selectToCurrency("USD");
   view.selectFromCurrency("INR");
   view.editAmount("$ 5");
   EXPECT_EQ(view.fromCurrency, "USD");
   EXPECT_EQ(view.toCurrency, "INR") << "the dollar was the target";
+  view.editAmount("100 dirhams in eur");  // the UAE's, not Morocco's
+  EXPECT_EQ(view.fromCurrency + view.toCurrency, "AEDEUR");
+  view.editAmount("100 to inr");
+  EXPECT_EQ(view.fromCurrency + view.toCurrency, "USDINR") << "the target was the source";
   view.editAmount("10 XAU");  // a code nobody here knows
   EXPECT_EQ(view.resultText, "Invalid");
-  EXPECT_EQ(view.fromCurrency, "USD");
+  EXPECT_EQ(view.fromCurrency + view.toCurrency, "INRUSD");
 }
 
 TEST(Copy, HandsTheExactTextToTheClipboard) {

@@ -163,22 +163,35 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Currencies, AmountsAsWritten,
-    testing::Values(Written{"\u20B9500", "500", "\u20B9"}, Written{"Rs. 5 lakh", "500000", "Rs"},
-                    Written{"Rs.500", "500", "Rs"}, Written{"10 USD", "10", "USD"},
-                    Written{"inr 2 cr", "20000000", "inr"}, Written{"US$ 3", "3", "US$"},
-                    Written{"\u20AC 2,50", "250", "\u20AC"},
-                    Written{"\u20B9 207.8 Cr", "2078000000", "\u20B9"},
-                    Written{"\u20B9 5 + \u20B9 5", "10", "\u20B9"},
-                    Written{"\u20B9 5 + $ 5", nullptr}, Written{"10 XYZ", nullptr},
-                    Written{"10 abc", nullptr}));
+    testing::Values(
+        Written{"\u20B9500", "500", "\u20B9"}, Written{"Rs. 5 lakh", "500000", "Rs"},
+        Written{"Rs.500", "500", "Rs"}, Written{"10 USD", "10", "USD"},
+        Written{"inr 2 cr", "20000000", "inr"}, Written{"US$ 3", "3", "US$"},
+        Written{"\u20AC 2,50", "2.5", "\u20AC"}, Written{"\u20B9 207.8 Cr", "2078000000", "\u20B9"},
+        Written{"\u20B9 5 + \u20B9 5", "10", "\u20B9"}, Written{"\u20B9 5 + $ 5", nullptr},
+        Written{"10 XYZ", nullptr}, Written{"10 abc", nullptr}, Written{"45 lak", nullptr},
+        Written{"Rs 12,34,567.89/-", "1234567.89", "Rs"}, Written{"100 usd to eur", "100", "usd"},
+        Written{"5 l in inr", "500000"}, Written{"100 usd to", nullptr},
+        Written{"100 to eur 5", nullptr}, Written{"100 to k", nullptr}));
+
+// The forms people type beside scale words and signs.
+INSTANTIATE_TEST_SUITE_P(
+    TypedForms, AmountsAsWritten,
+    testing::Values(Written{"12.5 lakh + 18%", "1475000"}, Written{"200 - 10%", "180"},
+                    Written{"50%", "0.5"}, Written{"200 * 10% + 1", "21"},
+                    Written{"3,5 Mio", "3500000", "", true}, Written{"2 Mrd.", "2000000000"},
+                    Written{"1 23 456", "123456"}, Written{"10 000 k", "10000000"},
+                    Written{"1 2345", nullptr}, Written{"5/-", "5"},
+                    Written{"9999999999999.99", "9999999999999.99"}, Written{"1e13", nullptr},
+                    Written{"-1e13", nullptr}));
 
 INSTANTIATE_TEST_SUITE_P(
     DecimalSignsAndDigits, AmountsAsWritten,
     testing::Values(
         Written{"2,5 cr", "25000000", "", true}, Written{"2,50", "2.5", "", true},
-        Written{"1.234,5", "1234.5", "", true}, Written{"1,234", "1234", "", true},
+        Written{"1.234,5", "1234.5", "", true}, Written{"1,234", "1.234", "", true},
         Written{"2.5 cr", "25000000", "", true}, Written{"1\u202F234,56", "1234.56", "", true},
-        Written{"2,5 cr", "250000000"}, Written{"1,00,000", "100000"},
+        Written{"2,5 cr", "25000000"}, Written{"1,00,000", "100000"},
         Written{"\u0968.\u096B \u0915\u0930\u094B\u0921\u093C", "25000000"},
         Written{"\u0662\u066B\u0665 cr", "25000000"},
         Written{"\u0661\u0660\u066C\u0660\u0660\u0660", "10000"}, Written{"\u06F1\u06F2", "12"},
@@ -238,7 +251,7 @@ class ProcessLocale : public testing::Test {
 TEST_F(ProcessLocale, GermanNumericLocaleDoesNotChangeTheDecimalPoint) {
   if (!use("de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not generated on this machine";
   EXPECT_DOUBLE_EQ(*UnitType::parseAmount("2.5 cr"), 25'000'000.0);
-  EXPECT_DOUBLE_EQ(*UnitType::parseAmount("2,5"), 25.0);
+  EXPECT_DOUBLE_EQ(*UnitType::parseAmount("2,500"), 2'500.0);
   EXPECT_EQ(UnitType::formatValue(2'500'000.0, "USD").formatted, "2.50");
 }
 

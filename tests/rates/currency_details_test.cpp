@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "rates/currency_catalogue.h"
+#include "rates/rates_reply.h"
 
 namespace ovantic {
 namespace {
@@ -87,6 +90,25 @@ TEST(CurrencySearch, MatchesCodeNameOrCountry) {
   EXPECT_EQ(searchCurrencies(codes, "SAR").front(), "SAR") << "the spelled code comes first";
   EXPECT_EQ(searchCurrencies(codes, "").size(), codes.size());
   EXPECT_TRUE(searchCurrencies(codes, "zzzz").empty());
+}
+
+// Over every currency a real table offers, Enter picks the one meant: by code, then by its name
+// or another name it goes by, then by country, and a name before a country that only pays in it.
+TEST(CurrencySearch, TheOneMeantComesFirst) {
+  std::ifstream in(std::string(OVANTIC_TEST_DATA_DIR) + "/latest_usd.json");
+  const auto reply = parseRatesReply(std::string(std::istreambuf_iterator<char>(in), {}));
+  const std::vector<std::string> codes = offeredCodes(reply.rates, {}, {});
+  ASSERT_GT(codes.size(), 150u);
+  const std::pair<const char*, const char*> meant[] = {
+      {"dirham", "AED"}, {"uae", "AED"},       {"dubai", "AED"},   {"india", "INR"},
+      {"franc", "CHF"},  {"sterling", "GBP"},  {"britain", "GBP"}, {"renminbi", "CNY"},
+      {"yuan", "CNY"},   {"greenback", "USD"}, {"lak", "LAK"},     {"kip", "LAK"},
+      {"peso", "MXN"},   {"dollar", "USD"},    {"krona", "SEK"},   {"rupee", "INR"}};
+  for (const auto& [query, code] : meant) {
+    const auto found = searchCurrencies(codes, query);
+    ASSERT_FALSE(found.empty()) << query;
+    EXPECT_EQ(found.front(), code) << query;
+  }
 }
 
 }  // namespace
