@@ -56,8 +56,9 @@ class KWinWindows:
         lines = wait_for("KWin's list of windows", printed, timeout=10, interval=0.02)
         self.desktop.gdbus(*kwin, "/Scripting", "--method",
                            "org.kde.kwin.Scripting.unloadScript", marker, check=False)
+        # KWin may name the script in lines of its own too.
         return [(int(pid), *map(int, box), task == "false", active == "true")
-                for pid, *box, task, active in lines[:-1]]
+                for pid, *box, task, active in (line for line in lines if len(line) == 7)]
 
 
 class PlasmaWaylandApp(TrayApp):
