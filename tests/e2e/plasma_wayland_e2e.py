@@ -10,12 +10,11 @@ import re
 import statistics
 import sys
 import time
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import tray_e2e  # noqa: E402
-from desktop import Timeout, wait_for  # noqa: E402
+from desktop import wait_for  # noqa: E402
 from tray_app import TrayApp  # noqa: E402
 
 SHADOW = (12, 9, 12, 15)  # the panel's shadow around it: left, top, right, bottom
