@@ -17,6 +17,7 @@
 #include "desktop/sni/status_notifier_item.h"
 #include "desktop/tray_icon.h"
 #include "desktop/tray_watch.h"
+#include "desktop/wayland/layer_shell_panel.h"
 #include "desktop/x11/x11_click_observer.h"
 #include "panel/converter_panel.h"
 
@@ -217,13 +218,26 @@ void AppDelegate::showPopover() {
   // Without XInput 2 nothing would see the click elsewhere; a popup's grab at least closes it.
   if (kind == PopoverKind::unmanaged && !clickObserver()->isValid()) kind = PopoverKind::popup;
   auto* window = new PopoverWindow(std::move(model), kind);
-  PopupAnchor anchor{statusItem->geometry(), QCursor::pos(), {}};
+  // A status notifier host says where the click was; that beats a cursor Qt may not know.
+  const std::optional<QPoint> clicked = statusItem->activationPoint();
+  PopupAnchor anchor{statusItem->geometry(), clicked.value_or(QCursor::pos()), {}};
   anchor.area = usableAreaAround(anchor.icon.isEmpty() ? anchor.cursor : anchor.icon.center());
-  // A Wayland compositor places the window itself, and Qt knows the pointer there only over its
-  // own windows, so the room beside a click is unknown: the whole screen is the room.
-  const int room =
-      kind == PopoverKind::toplevel && anchor.area ? anchor.area->height() : popupRoom(anchor);
+  const bool onLayer = kind == PopoverKind::toplevel && clicked && layerShellAvailable();
+  QScreen* screen = onLayer ? QGuiApplication::screenAt(*clicked) : nullptr;
+  if (screen) anchor = anchorAtBar(*clicked, screen->geometry());
+  // Otherwise a Wayland compositor places the window itself, and Qt knows the pointer there only
+  // over its own windows, so the room beside a click is unknown: the whole screen is the room.
+  const int room = kind == PopoverKind::toplevel && !screen && anchor.area ? anchor.area->height()
+                                                                           : popupRoom(anchor);
   window->setPlacement([anchor](QSize size) { return popupPosition(size, anchor); }, room);
+  if (screen) {
+    window->winId();  // the window's handle, which becomes the layer surface before it shows
+    putOnTopLayer(window->windowHandle(), screen, window->pos());
+  }
+  // Wayland compositors let a window take the focus with the token the host handed over; Qt
+  // hands it on when it next activates a window. X11 panels take the keyboard themselves.
+  const QByteArray token = statusItem->takeActivationToken();
+  if (!token.isEmpty() && kind == PopoverKind::toplevel) qputenv("XDG_ACTIVATION_TOKEN", token);
 
   window->panel()->setAppMenu(menu_.get());
   connect(window->panel(), &ConverterPanel::closeRequested, this, [this, window] {

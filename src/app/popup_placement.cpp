@@ -37,6 +37,14 @@ int popupRoom(const PopupAnchor& anchor) {
   return std::max(anchor.area->bottom() - target.bottom(), target.top() - anchor.area->top());
 }
 
+PopupAnchor anchorAtBar(QPoint click, const QRect& screen) {
+  const bool topBar = click.y() - screen.top() < screen.bottom() - click.y();
+  const int depth = 2 * (topBar ? click.y() - screen.top() : screen.bottom() - click.y());
+  const int across = std::max(1, depth);
+  const QRect bar(click.x(), topBar ? screen.top() : screen.bottom() - across + 1, 1, across);
+  return {bar, click, screen};
+}
+
 QPoint popupPosition(QSize size, const PopupAnchor& anchor) {
   const QRect target = targetOf(anchor);
   const int x = target.center().x() - size.width() / 2;

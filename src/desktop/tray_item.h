@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QIcon>
 #include <QObject>
 #include <QPoint>
@@ -7,6 +8,7 @@
 #include <QString>
 #include <QSystemTrayIcon>
 #include <memory>
+#include <optional>
 
 namespace ovantic {
 
@@ -24,6 +26,11 @@ class TrayItem : public QObject {
   virtual QRect geometry() const = 0;
   // Whether the item goes over the session bus to a status notifier host.
   virtual bool isStatusNotifierItem() const { return false; }
+  // Where the last click on the icon was, where the tray says so (a status notifier host's
+  // Activate); absent where only the icon's geometry or the cursor can tell.
+  virtual std::optional<QPoint> activationPoint() const { return std::nullopt; }
+  // The activation token the tray handed over for the next window we show, once; empty if none.
+  virtual QByteArray takeActivationToken() { return {}; }
 
  signals:
   // A click on the icon, as Qt names it.

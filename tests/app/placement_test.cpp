@@ -87,6 +87,14 @@ TEST(PopupPlacementLimits, OnlyAPointerOnNoTrayLetsThePanelCoverIt) {
   EXPECT_EQ(popupRoom(PopupAnchor{{}, QPoint(640, 400), kScreen}), 800);
 }
 
+TEST(PopupPlacementLimits, AClickOnAWaylandBarHangsThePanelAgainstThatBar) {
+  // waybar's 30-pixel top bar, Plasma's 44-pixel bottom one, each clicked on its icon's centre;
+  // a click at the very edge still keeps the panel off the bar's row of pixels.
+  EXPECT_EQ(popupPosition(kPanel, anchorAtBar(QPoint(1200, 15), kScreen)), QPoint(960, 30));
+  EXPECT_EQ(popupPosition(kPanel, anchorAtBar(QPoint(600, 777), kScreen)), QPoint(440, 376));
+  EXPECT_EQ(popupPosition(kPanel, anchorAtBar(QPoint(600, 0), kScreen)), QPoint(440, 1));
+}
+
 TEST(PopoverKind, WaylandGetsAToplevelX11AnUnmanagedWindowEverythingElseAPopup) {
   EXPECT_EQ(popoverKindFor(u"wayland"), PopoverKind::toplevel);
   EXPECT_EQ(popoverKindFor(u"wayland-egl"), PopoverKind::toplevel);

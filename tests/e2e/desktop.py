@@ -280,7 +280,9 @@ class ShellDesktop(Desktop):
     own home, runtime directory and session bus. Started with `start_shell()`; everything the
     session started, the bus's activated services included, is stopped at the end."""
 
-    SHELLS = ("gnome", "plasma", "xfce", "lxqt")
+    SHELLS = ("gnome", "plasma", "plasma-wayland", "xfce", "lxqt")
+    # KWin's Wayland socket, in the session's runtime directory.
+    WAYLAND_SOCKET = "ovantic-e2e"
     SIZE = (1920, 1080)
 
     def __init__(self, shell):
@@ -305,6 +307,13 @@ class ShellDesktop(Desktop):
             "gnome": {"XDG_CURRENT_DESKTOP": "GNOME", "GSETTINGS_BACKEND": "dconf"},
             "plasma": {"XDG_CURRENT_DESKTOP": "KDE", "KDE_FULL_SESSION": "true",
                        "KDE_SESSION_VERSION": "5"},
+            # KWin nested in the Xvfb screen (no GPU: it paints with QPainter), which is the
+            # screen to capture; the fake-input protocol is open to the tests' own clients.
+            "plasma-wayland": {"XDG_CURRENT_DESKTOP": "KDE", "KDE_FULL_SESSION": "true",
+                               "KDE_SESSION_VERSION": "6", "XDG_SESSION_TYPE": "wayland",
+                               "QT_QPA_PLATFORM": "wayland",
+                               "WAYLAND_DISPLAY": self.WAYLAND_SOCKET,
+                               "KWIN_WAYLAND_NO_PERMISSION_CHECKS": "1"},
             "xfce": {"XDG_CURRENT_DESKTOP": "XFCE"},
             "lxqt": {"XDG_CURRENT_DESKTOP": "LXQt", "XDG_CONFIG_DIRS": "/etc/xdg:/usr/share"},
         }[shell])
@@ -347,7 +356,7 @@ class ShellDesktop(Desktop):
         return self.spawn(argv, stdout=log, stderr=subprocess.STDOUT, **kwargs)
 
     def start_shell(self):
-        getattr(self, f"_start_{self.shell}")()
+        getattr(self, f"_start_{self.shell.replace('-', '_')}")()
 
     def _start_gnome(self):
         # The shell dies without a system bus (its login manager proxy throws): a stand-in.
@@ -384,6 +393,24 @@ class ShellDesktop(Desktop):
                  interval=0.2)
         self._quiet(["plasmashell", "--no-respawn"])
         self._quiet(["xembedsniproxy"])
+        wait_for("Plasma's system tray", self.host_registered, timeout=90, interval=0.2)
+
+    def _start_plasma_wayland(self):
+        width, height = self.SIZE
+        # KWin is no client of the session it serves; what its scripts print goes to its log.
+        env = {k: v for k, v in self.env.items() if k not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        env["QT_LOGGING_RULES"] = "kwin_scripting.debug=true"
+        self.kwin_log = os.path.join(self.workdir, "kwin_wayland.log")
+        self.procs.append(spawn(
+            ["kwin_wayland", "--x11-display", self.display, "--width", str(width), "--height",
+             str(height), "--socket", self.WAYLAND_SOCKET, "--no-lockscreen"],
+            env=env, stdout=open(self.kwin_log, "a"), stderr=subprocess.STDOUT))
+        socket_path = os.path.join(self.runtime_dir, self.WAYLAND_SOCKET)
+        wait_for("KWin's Wayland socket", lambda: os.path.exists(socket_path), timeout=60)
+        self._quiet(["kded6"])
+        wait_for("kded's status notifier watcher", lambda: self.has_owner(WATCHER), timeout=60,
+                 interval=0.2)
+        self._quiet(["plasmashell", "--no-respawn"])
         wait_for("Plasma's system tray", self.host_registered, timeout=90, interval=0.2)
 
     def _start_xfce(self):

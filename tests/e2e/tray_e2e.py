@@ -425,11 +425,14 @@ class StatusNotifierHost(SessionBusCase):
             self.assertEqual(prop("IconName").strip(), "(<''>,)")
             self.assertIn("(16, 16, [", prop("IconPixmap"))
 
-            # Where a click on a bar at the top of the screen leaves the pointer: the panel opens
-            # there, since a host tells nothing of where the icon is.
-            desktop.run("xdotool", "mousemove", str(SCREEN_W - 20), "10")
-            self.item(service, "--method", "org.kde.StatusNotifierItem.Activate", "0", "0")
-            app.wait_open()
+            # The host tells where the click on its icon was, and hands over a token first, as
+            # Plasma does: the panel opens there, wherever the pointer went since.
+            desktop.run("xdotool", "mousemove", "640", "400")
+            self.item(service, "--method",
+                      "org.kde.StatusNotifierItem.ProvideXdgActivationToken", "token")
+            self.item(service, "--method", "org.kde.StatusNotifierItem.Activate", "900", "10")
+            x, y, w, _ = app.wait_open()
+            self.assertEqual((x + w // 2, y), (900, 11))
             self.item(service, "--method", "org.kde.StatusNotifierItem.Activate", "0", "0")
             app.wait_closed()
 

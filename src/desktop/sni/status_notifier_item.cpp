@@ -116,6 +116,7 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
  public slots:
   void Activate(int x, int y, const QDBusMessage& message) { item_->onActivate(x, y, message); }
   void SecondaryActivate(int, int) {}
+  void ProvideXdgActivationToken(const QString& token) { item_->onActivationToken(token); }
   void ContextMenu(int x, int y) { item_->onContextMenu(x, y); }
   void Scroll(int, const QString&) {}
 
@@ -206,7 +207,9 @@ void StatusNotifierItem::registerWithWatcher() {
   });
 }
 
-void StatusNotifierItem::onActivate(int, int, const QDBusMessage& message) {
+void StatusNotifierItem::onActivate(int x, int y, const QDBusMessage& message) {
+  // Hosts that cannot tell where the click was send the origin.
+  activatedAt_ = (x || y) ? std::optional<QPoint>(QPoint(x, y)) : std::nullopt;
   emit activated(QSystemTrayIcon::Trigger);
   // GNOME's AppIndicator extension passes a single click on only until an activation has
   // succeeded; after that it waits for a double click. An answer that is an error, other than

@@ -5,6 +5,8 @@
 #include <QDBusMessage>
 #include <QList>
 #include <QString>
+#include <optional>
+#include <utility>
 
 #include "desktop/tray_item.h"
 
@@ -50,6 +52,8 @@ class StatusNotifierItem : public TrayItem {
   QString toolTip() const override { return toolTip_; }
   QRect geometry() const override { return {}; }
   bool isStatusNotifierItem() const override { return true; }
+  std::optional<QPoint> activationPoint() const override { return activatedAt_; }
+  QByteArray takeActivationToken() override { return std::exchange(activationToken_, {}); }
 
   // The object path hosts find the item at, under the connection's unique name.
   static constexpr char kObjectPath[] = "/StatusNotifierItem";
@@ -57,6 +61,9 @@ class StatusNotifierItem : public TrayItem {
   // What the bus adaptor hands on; `message` is the host's call.
   void onActivate(int x, int y, const QDBusMessage& message);
   void onContextMenu(int x, int y);
+  // Hosts on Wayland (Plasma) hand over a token before each Activate, so that the window the
+  // click opens may take the focus.
+  void onActivationToken(const QString& token) { activationToken_ = token.toUtf8(); }
 
   const QString& iconName() const { return iconName_; }
   const SniPixmapList& pixmaps() const;
@@ -69,6 +76,8 @@ class StatusNotifierItem : public TrayItem {
   QString iconName_;
   QString toolTip_;
   mutable SniPixmapList pixmaps_;
+  std::optional<QPoint> activatedAt_;
+  QByteArray activationToken_;
   bool exported_ = false;
   QDBusServiceWatcher* watcher_ = nullptr;
   StatusNotifierItemAdaptor* adaptor_ = nullptr;
