@@ -28,7 +28,9 @@ apt_install() {
 tools=(build-essential dpkg-dev debhelper lintian)
 missing=()
 for p in "${tools[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
 done
 if [ ${#missing[@]} -gt 0 ] || ! dpkg-checkbuilddeps debian/control >/dev/null 2>&1; then
   echo "package: installing ${missing[*]} and the build dependencies" >&2

@@ -5,6 +5,7 @@
 # and nothing of it left in /usr or /etc. Prints what the install pulled in.
 #
 #   ./scripts/test-package.sh                                # this machine's release
+#   ./scripts/test-package.sh --built                        # the packages built before
 #   ./scripts/test-debian13.sh ./scripts/test-package.sh     # the same inside a Debian 13 chroot
 #
 # Needs root (debootstrap, mounts, chroot).
@@ -17,7 +18,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 start=$(date +%s)
 
-./scripts/package.sh
+[ "${1:-}" = --built ] || ./scripts/package.sh
 built=$(($(date +%s) - start))
 arch=$(dpkg --print-architecture)
 debs=(build/deb/ovantic_*_"$arch".deb)
@@ -60,7 +61,7 @@ trap 'exit 130' INT TERM
 echo "test-package: debootstrap --variant=minbase $suite from $url" >&2
 debootstrap --variant=minbase "$suite" "$root" "$url" >/dev/null
 cp /etc/resolv.conf "$root/etc/resolv.conf"
-for m in proc:-tproc sys:-tsysfs; do
+for m in proc:-tproc sys:-tsysfs dev/pts:-tdevpts; do
   mkdir -p "$root/${m%%:*}"
   mount "${m#*:}" "${m%%:*}" "$root/${m%%:*}"
   mounted+=("$root/${m%%:*}")
@@ -77,6 +78,8 @@ inside() {
 
 inside bash -c 'find /usr /etc -xdev | sort >/srv/before'
 inside apt-get update -qq
+# What it needs at the least, then what apt brings by default (the Recommends too).
+least=$(inside apt-get install -s --no-install-recommends "/srv/$name" | grep -c '^Inst ')
 inside apt-get install -y "/srv/$name" | tee "$root/srv/install.log"
 installed=$(($(date +%s) - start - built - booted))
 
@@ -87,10 +90,11 @@ if [ "$version" != "$expected" ]; then
   exit 1
 fi
 inside dpkg-query -L ovantic | grep -E '^/(usr|etc)' >"$root/srv/owned"
-inside dpkg-query -W -f='${Conffiles}\n' ovantic | grep -q ' /etc/xdg/autostart/ovantic.desktop ' || {
-  echo "test-package: the autostart entry is not a conffile" >&2
+conffiles=$(inside dpkg-query -W -f='${Conffiles}' ovantic)
+if [[ "$conffiles" != *" /etc/xdg/autostart/ovantic.desktop "* ]]; then
+  echo "test-package: the autostart entry is not a conffile: $conffiles" >&2
   exit 1
-}
+fi
 
 inside apt-get purge -y ovantic
 # What the package owned is gone, bar folders that were there before or another package owns.
@@ -111,11 +115,11 @@ if [ ${#left[@]} -gt 0 ] || inside dpkg-query -W ovantic >/dev/null 2>&1; then
   exit 1
 fi
 
-newly=$(grep -oE '^[0-9]+ newly installed' "$root/srv/install.log" | cut -d' ' -f1)
-fetched=$(grep -oE '^Need to get [0-9.,]+ [kMG]?B' "$root/srv/install.log" | cut -d' ' -f4-)
-disk=$(grep -oE '^After this operation, [0-9.,]+ [kMG]?B' "$root/srv/install.log" | cut -d' ' -f4-)
+newly=$(grep -m1 -oE '[0-9]+ newly installed' "$root/srv/install.log" | cut -d' ' -f1 || true)
+fetched=$(grep -m1 -oE '^Need to get [0-9.,]+ [kMG]?B' "$root/srv/install.log" | cut -d' ' -f4- || true)
+disk=$(grep -m1 -oE '^After this operation, [0-9.,]+ [kMG]?B' "$root/srv/install.log" | cut -d' ' -f4- || true)
 echo "test-package: $name: $(stat -c %s "$deb") bytes, Installed-Size $(dpkg-deb -f "$deb" \
   Installed-Size) KiB; on a fresh $suite minbase it pulls in $newly packages (ovantic included), \
-$fetched to fetch, $disk on disk; purged clean" >&2
+$fetched to fetch, $disk on disk ($least packages without Recommends); purged clean" >&2
 echo "test-package: passed on $suite (build ${built} s, debootstrap ${booted} s, install" \
   "${installed} s, all $(($(date +%s) - start)) s)" >&2
