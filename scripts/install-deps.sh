@@ -28,9 +28,10 @@ packages=(
   sway qt6-wayland waybar grim wtype wl-clipboard
   # the accessibility tree a screen reader reads: the AT-SPI bus, and its Python client for tests
   at-spi2-core python3-pyatspi
-  # checks of what software centres and menus read, and of the .deb (cpack -G DEB runs `file`,
-  # which minimal images such as a fresh Debian 13 lack)
-  appstream desktop-file-utils file
+  # the menu icon's PNG sizes, rendered from its SVG at build time
+  librsvg2-bin
+  # checks of what software centres and menus read
+  appstream desktop-file-utils
 )
 
 missing=()

@@ -1,37 +1,33 @@
 #!/usr/bin/env bash
 # Runs the README's test command in a fresh Debian 13 ("trixie") system: debootstraps a minimal
 # trixie from the archive this machine's apt already uses, clones the current commit into it and
-# runs ./scripts/test.sh there with a clean environment. Everything the tests need inside comes
-# from our own install-deps.sh, which is the point: a new trixie machine must pass as this one does.
+# runs ./scripts/test.sh there (or the command given) with a clean environment. Everything the
+# tests need inside comes from our own install-deps.sh, which is the point: a new trixie machine
+# must pass as this one does.
 #
 #   ./scripts/test-debian13.sh            # a throwaway chroot under /var/tmp, removed afterwards
 #   DEB13_ROOT=/var/tmp/t ./scripts/test-debian13.sh   # kept, and reused if already bootstrapped
-#   DEB13_COMMAND='./scripts/x.sh' ./scripts/test-debian13.sh   # another command than test.sh
+#   ./scripts/test-debian13.sh ./scripts/test-package.sh   # another command of the clone's, there
+#   DEB13_COMMAND='a && b' ./scripts/test-debian13.sh         # the same, as one line of bash
 #
 # Needs root (debootstrap, mounts, chroot).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
+command=("$@")
+if [ ${#command[@]} -eq 0 ] && [ -n "${DEB13_COMMAND:-}" ]; then
+  command=(bash -c "$DEB13_COMMAND")
+fi
+[ ${#command[@]} -gt 0 ] || command=(./scripts/test.sh)
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "test-debian13: needs root (debootstrap, mount, chroot)" >&2
   exit 1
 fi
 
-# The first Debian archive named in apt's sources (deb822 .sources files or one-line .list files),
-# skipping the security archive: trixie comes from the same mirror as this machine's packages.
-archive_url() {
-  local f
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    awk 'tolower($1)=="uris:" { for (i = 2; i <= NF; i++) print $i }' "$f"
-  done
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    awk '$1=="deb" { for (i = 2; i <= NF; i++) if ($i ~ /^[a-z]+:\/\//) { print $i; break } }' "$f"
-  done
-}
-url=$(archive_url | grep -v -- '-security' | grep -m1 '/debian/\?$' || true)
+# trixie comes from the same mirror as this machine's packages.
+. scripts/debian-archive.sh
+url=$(debian_archive_url)
 if [ -z "$url" ]; then
   echo "test-debian13: no Debian archive found in /etc/apt/sources.list{,.d}" >&2
   exit 1
@@ -107,6 +103,6 @@ boot=$(($(date +%s) - start))
 # In the background and waited for, so that a TERM or Ctrl-C reaches the trap at once.
 chroot "$root" env -i HOME=/root LANG=C.UTF-8 \
   PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-  bash -c "cd /root/ovantic && ${DEB13_COMMAND:-./scripts/test.sh}" &
+  bash -c 'cd /root/ovantic && "$@"' bash "${command[@]}" &
 wait $!
-echo "test-debian13: ${DEB13_COMMAND:-./scripts/test.sh} passed on $(cat "$root/etc/debian_version") (set-up ${boot} s, all $(($(date +%s) - start)) s)" >&2
+echo "test-debian13: ${command[*]} passed on $(cat "$root/etc/debian_version") (set-up ${boot} s, all $(($(date +%s) - start)) s)" >&2
