@@ -12,8 +12,9 @@ packages=(
   # panel and tray
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-svg-dev
   qt6-qpa-plugins fonts-noto-color-emoji fonts-dejavu-core
-  # X11 clicks elsewhere seen without a grab (XInput 2), and the tray selection asked directly
-  libxcb1-dev libxcb-xinput-dev
+  # X11 clicks elsewhere seen without a grab (XInput 2), and the tray selection asked directly,
+  # its changes of owner told by XFixes
+  libxcb1-dev libxcb-xinput-dev libxcb-xfixes0-dev
   # the compositor's own keyboard focus under Wayland: Qt's native handles and libwayland-client
   qt6-base-private-dev libwayland-dev
   # tests and benchmarks

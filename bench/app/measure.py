@@ -3,6 +3,7 @@
 XEmbed tray) or with a status notifier host on a private session bus (--tray sni).
 
     bench/app/measure.py [--tray xembed|sni|wayland] [--build-dir DIR] [--runs N] [--cycles N]
+                         [--idle SECONDS] [--source DIR | --app BINARY]
 
 Builds, in this run, the app (Release, its rate feed pointed at a local HTTPS server) and the
 bare tray program beside it, then prints each figure next to the floor's:
@@ -13,8 +14,12 @@ bare tray program beside it, then prints each figure next to the floor's:
   - icon press to the first result painted in the panel (median), with the rates kept by an
     earlier fetch (target under 50 ms) and with none kept, so the local server's reply is waited
     for; the result counts as painted once the target's flag shows in the result row
-  - RSS idle (target within 5 MB of the floor), with the panel open, and after --cycles
-    open/close cycles.
+  - RSS idle (target within 5 MB of the floor), with the panel open, and after 100 and after
+    --cycles open/close cycles (target within 2 MB of each other); these cycles are asked of the
+    running program on its single-instance socket, as `ovantic --toggle` would, so a thousand
+    take a minute rather than a quarter of an hour of xdotool
+  - wake-ups a second while idle with the panel closed (context switches of all its threads over
+    --idle seconds; target under 0.5), at launch and after the cycles, beside the floor's.
 Times come from outside the program: the icon by polling xdotool (a few milliseconds of
 granularity, the same for both programs), the panel by asking the X server directly for a mapped
 panel-sized window, timed from the button press. Not a test: nothing here passes or fails.
@@ -25,6 +30,7 @@ host, RSS idle, and a click on the icon in the bar to the panel in sway's window
 """
 
 import argparse
+import json
 import os
 import shlex
 import socket
@@ -105,6 +111,12 @@ class PanelWatch:
         x.XGetImage.restype = ctypes.POINTER(XImage)
         x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                 ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        # A panel closed between listing the root's windows and asking about one of them is
+        # no error worth ending on: Xlib's default handler would exit.
+        error_handler = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+        self.ignore_errors = error_handler(lambda display, event: 0)
+        x.XSetErrorHandler.argtypes = [error_handler]
+        x.XSetErrorHandler(self.ignore_errors)
         self.x = x
         self.panel_at = None
         self.dpy = x.XOpenDisplay(display.encode())
@@ -162,19 +174,37 @@ def sh(argv, **kwargs):
     subprocess.run(argv, check=True, **kwargs)
 
 
-def build(build_dir, tls_dir):
-    sh(["cmake", "-S", ROOT, "-B", build_dir, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+def build(build_dir, tls_dir, source=ROOT):
+    sh(["cmake", "-S", source, "-B", build_dir, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
         "-DOVANTIC_BUILD_TESTS=OFF", "-DOVANTIC_BUILD_BENCH=OFF",
         f"-DOVANTIC_RATES_URL=https://127.0.0.1:{PORT}/v4/latest/USD",
         f"-DOVANTIC_FALLBACK_RATES_URL=https://127.0.0.1:{PORT}/v1/currencies/usd.min.json",
         f"-DOVANTIC_CA_FILE={tls_dir}/cert.pem"], stdout=subprocess.DEVNULL)
     sh(["cmake", "--build", build_dir, "--target", "ovantic", "-j2"], stdout=subprocess.DEVNULL)
+    return os.path.join(build_dir, "src", "app", "ovantic"), build_bare(build_dir)
+
+
+def build_bare(build_dir):
+    os.makedirs(build_dir, exist_ok=True)
     bare = os.path.join(build_dir, "bare_tray")
     flags = subprocess.run(["pkg-config", "--cflags", "--libs", "Qt6Widgets"], check=True,
                            capture_output=True, text=True).stdout.split()
     sh(["c++", "-std=c++20", "-O2", "-fPIC", os.path.join(HERE, "bare_tray.cpp"), "-o", bare,
         *flags])
-    return os.path.join(build_dir, "src", "app", "ovantic"), bare
+    return bare
+
+
+def keep_rates(home):
+    """Rates as an earlier run kept them, from the second service's reply kept for tests: for a
+    binary whose feed this run does not serve."""
+    with open(os.path.join(ROOT, "tests", "data", "currency_api_usd.min.json")) as reply:
+        rates = {code.upper(): rate for code, rate in json.load(reply)["usd"].items()
+                 if len(code) == 3 and code.isalpha()}
+    folder = os.path.join(home, ".cache", "ovantic")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "rates.json"), "w") as kept:
+        json.dump({"format": "ovantic-kept-rates-1", "date": time.strftime("%Y-%m-%d"),
+                   "source": "measure.py", "fetched": int(time.time()), "rates": rates}, kept)
 
 
 class Run:
@@ -291,6 +321,36 @@ def gdbus_ms(desktop, runs=9):
     return statistics.median(times)
 
 
+def wakeups_per_s(pid, seconds):
+    """Context switches of the process's threads a second: each time one of them sleeps again
+    after waking, for a timer, a socket or anything else. A thread that ends meanwhile counts
+    for nothing."""
+    def switches():
+        counts = {}
+        for task in os.listdir(f"/proc/{pid}/task"):
+            try:
+                with open(f"/proc/{pid}/task/{task}/status") as status:
+                    counts[task] = sum(int(line.split()[1]) for line in status
+                                       if line.startswith(("voluntary_ctxt_switches:",
+                                                           "nonvoluntary_ctxt_switches:")))
+            except FileNotFoundError:
+                pass
+        return counts
+    before = switches()
+    time.sleep(seconds)
+    after = switches()
+    return sum(after[task] - before.get(task, 0) for task in after) / seconds
+
+
+def knock(desktop, letter):
+    """What `ovantic --<letter>` sends the running one, without a process start."""
+    tag = "".join(c for c in desktop.display if c.isalnum() or c in ".-")
+    path = os.path.join(desktop.env["XDG_RUNTIME_DIR"], f"ovantic-{tag}.socket")
+    with socket.socket(socket.AF_UNIX) as conn:
+        conn.connect(path)
+        conn.sendall(letter.encode() + b"\n")
+
+
 def settle(seconds=1.0):
     # Lets start-up work (font cache, first rate reply) finish before memory is read.
     time.sleep(seconds)
@@ -345,20 +405,30 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build-dir", default=os.path.join(ROOT, "build", "bench-app"))
     parser.add_argument("--runs", type=int, default=9)
-    parser.add_argument("--cycles", type=int, default=200)
+    parser.add_argument("--cycles", type=int, default=1000)
+    parser.add_argument("--idle", type=float, default=20.0,
+                        help="seconds over which idle wake-ups are counted")
+    parser.add_argument("--source", default=ROOT, help="the tree the app is built from")
+    parser.add_argument("--app", help="an app already built, measured instead of building one; "
+                        "its feed is not served, so it gets kept rates and no result timings")
     parser.add_argument("--tray", choices=("xembed", "sni", "wayland"), default="xembed",
                         help="wayland: headless sway with a waybar tray instead of Xvfb")
     args = parser.parse_args()
 
     build_dir = os.path.abspath(args.build_dir)
     tls_dir = os.path.join(build_dir, "tls")
-    app, bare = build(build_dir, tls_dir)
+    if args.app:
+        app, bare = os.path.abspath(args.app), build_bare(build_dir)
+    else:
+        app, bare = build(build_dir, tls_dir, os.path.abspath(args.source))
     if args.tray == "wayland":
         wayland_figures(app, bare, args.runs)
         return
 
     sni = args.tray == "sni"
     with Desktop(with_tray=not sni, session_bus=sni) as desktop:
+        if args.app:
+            keep_rates(desktop.workdir)
         server = RatesServer(os.path.join(ROOT, "tests", "support", "rates_server.py"), tls_dir,
                              PORT, os.path.join(desktop.workdir, "requests.log"))
         if sni:
@@ -388,6 +458,11 @@ def main():
                     run.stop()
             figures = {label: {name: statistics.median(values) for name, values in kinds.items()}
                        for label, kinds in samples.items()}
+            for label, binary in (("floor", bare), ("app", app)):
+                run = launch(desktop, binary)
+                settle(3)
+                figures[label]["wakeups"] = wakeups_per_s(run.proc.pid, args.idle)
+                run.stop()
 
             run = launch(desktop, app, PanelWatch(desktop.display))
             settle()
@@ -397,7 +472,7 @@ def main():
                 run.close_panel()
             kept = os.path.join(desktop.workdir, ".cache", "ovantic", "rates.json")
             results = {"kept": [], "none": []}
-            if not sni:
+            if not sni and not args.app:
                 for _ in range(args.runs):
                     for label in ("kept", "none"):
                         if label == "none" and os.path.exists(kept):
@@ -411,11 +486,20 @@ def main():
             settle()
             figures["app"]["open_rss"] = run.rss_mib()
             run.close_panel()
-            for _ in range(args.cycles):
-                run.open_ms()
-                run.close_panel()
-            settle()
-            figures["app"]["cycles_rss"] = run.rss_mib()
+            checkpoints = {}
+            for cycle in range(1, args.cycles + 1):
+                knock(desktop, "t")
+                wait_for("the panel", run.watch.panel_mapped, timeout=30, interval=0.001)
+                knock(desktop, "t")
+                wait_for("the panel to close", lambda: not run.watch.panel_mapped(), timeout=30,
+                         interval=0.001)
+                if cycle in (100, args.cycles):
+                    settle()
+                    checkpoints[cycle] = run.rss_mib()
+            figures["app"]["cycles_rss"] = checkpoints
+            # The last closing's own work (the panel's deletion, a fetch it started) is not idle.
+            settle(5)
+            figures["app"]["wakeups_after"] = wakeups_per_s(run.proc.pid, args.idle)
             figures["app"]["open"] = statistics.median(opens)
             alive = run.proc.poll() is None
             run.stop()
@@ -437,8 +521,15 @@ def main():
     print(f"{'RSS idle (MiB)':<38}{ours['idle']:>12.1f}{floor['idle']:>12.1f}"
           f"   <= floor + 5 ({ours['idle'] - floor['idle']:+.1f})")
     print(f"{'RSS with the panel open (MiB)':<38}{ours['open_rss']:>12.1f}{'-':>12}")
-    print(f"{f'RSS after {args.cycles} open/close cycles (MiB)':<38}{ours['cycles_rss']:>12.1f}"
-          f"{'-':>12}   alive: {alive}")
+    for cycle, rss in ours["cycles_rss"].items():
+        print(f"{f'RSS after {cycle} open/close cycles (MiB)':<38}{rss:>12.1f}{'-':>12}"
+              + (f"   <= after 100 + 2 ({rss - ours['cycles_rss'][100]:+.1f})"
+                 if cycle != 100 and 100 in ours["cycles_rss"] else ""))
+    print(f"{'alive after the cycles':<38}{str(alive):>12}")
+    print(f"{f'wake-ups/s idle, panel closed':<38}{ours['wakeups']:>12.2f}"
+          f"{floor['wakeups']:>12.2f}   < 0.5")
+    print(f"{f'wake-ups/s idle after the cycles':<38}{ours['wakeups_after']:>12.2f}{'-':>12}"
+          f"   < 0.5")
 
 
 if __name__ == "__main__":

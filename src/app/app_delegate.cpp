@@ -100,6 +100,12 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+  // The session bus is asked whether a host is there without waiting on it; a watcher that hangs
+  // holds up nothing but this.
+  if (!trayWatch_->hostKnown()) {
+    trayWatch_->whenHostKnown([this] { applicationDidFinishLaunching(); });
+    return;
+  }
   hostSeenAtLaunch_ = trayWatch_->sniHostPresent();
   if (hostSeenAtLaunch_ || trayWatch_->trayPresent()) {
     setupMenuBarIcon();
@@ -134,7 +140,7 @@ void AppDelegate::waitForTray() {
 }
 
 void AppDelegate::setupMenuBarIcon() {
-  // Asked at launch a moment ago already; two bus round trips saved on the way to the tray.
+  // Asked at launch a moment ago already.
   const bool toHost = std::exchange(hostSeenAtLaunch_, false) || trayWatch_->sniHostPresent();
   // One item on the bus for the whole run: it follows restarted watchers by itself, and a second
   // one would show as a second icon.

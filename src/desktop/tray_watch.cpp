@@ -2,9 +2,12 @@
 
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
@@ -12,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace ovantic {
 
@@ -20,7 +24,7 @@ namespace {
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 
-// A watcher that hangs must not hold up the launch for long.
+// A watcher that hangs is taken for none after this; nothing waits on it meanwhile.
 constexpr int kBusCallTimeoutMs = 500;
 
 xcb_connection_t* x11Connection() {
@@ -50,13 +54,31 @@ TrayWatch::TrayWatch(QObject* parent) : QObject(parent) {
             nullptr),
         &std::free);
     if (reply) trayAtom_ = reply->atom;
+    xcb_screen_iterator_t roots = xcb_setup_roots_iterator(xcb_get_setup(c));
+    for (int i = 0; i < screen && roots.rem > 1; ++i) xcb_screen_next(&roots);
+    if (roots.rem > 0) root_ = roots.data->root;
+    // Qt's own connection has asked for the extension already (its clipboard watches selections
+    // the same way), so this costs no round trip.
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    if (xfixes && xfixes->present) {
+      ownerEvent_ = static_cast<std::uint8_t>(xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY);
+    }
   }
+  // Asked now, so the answer is likely in by the time the shell wants it.
+  askHost([this] {
+    hostKnown_ = true;
+    for (const auto& then : std::exchange(waitingForHost_, {})) then();
+  });
   selectionPoll_.setInterval(kSelectionPollMs);
   connect(&selectionPoll_, &QTimer::timeout, this, [this] {
     const std::uint32_t before = lastOwner_;
     const std::uint32_t now = xembedOwner();
     if (now != 0 && now != before) emit xembedTrayAppeared();
   });
+}
+
+TrayWatch::~TrayWatch() {
+  if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
 bool TrayWatch::canHearOfATray() const {
@@ -80,22 +102,79 @@ void TrayWatch::start() {
         QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
         this);
     connect(services, &QDBusServiceWatcher::serviceRegistered, this, &TrayWatch::onHostRegistered);
-    connect(services, &QDBusServiceWatcher::serviceUnregistered, this, &TrayWatch::hostVanished);
+    connect(services, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+      hostPresent_ = false;
+      emit hostVanished();
+    });
     bus.connect(QString(), kWatcherPath, kWatcherService,
                 QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(onHostRegistered()));
+    bus.connect(QString(), kWatcherPath, kWatcherService,
+                QStringLiteral("StatusNotifierHostUnregistered"), this, SLOT(onHostUnregistered()));
   }
   if (onX11_ && trayAtom_ != 0) {
+    // The X server says when the tray selection changes hands, so an idle program sleeps; only
+    // a server without XFixes is asked over and over. Heard of first and then asked, so no
+    // change in between goes unnoticed.
+    xcb_connection_t* c = x11Connection();
+    if (ownerEvent_ != 0 && root_ != 0 && c) {
+      QCoreApplication::instance()->installNativeEventFilter(this);
+      xcb_xfixes_select_selection_input(
+          c, root_, trayAtom_,
+          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    } else {
+      selectionPoll_.start();
+    }
     xembedOwner();
-    selectionPoll_.start();
+  }
+}
+
+bool TrayWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+  if (eventType != "xcb_generic_event_t") return false;
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7f) != ownerEvent_) return false;
+  const auto* notify = static_cast<const xcb_xfixes_selection_notify_event_t*>(message);
+  if (notify->selection != trayAtom_) return false;
+  // Answered once the event is handled: the shell builds its icon there, not inside Qt's
+  // dispatching of an X event.
+  const std::uint32_t owner = notify->owner;
+  QMetaObject::invokeMethod(
+      this, [this, owner] { ownerSeen(owner); }, Qt::QueuedConnection);
+  // Qt's clipboard may watch other selections through the same event type.
+  return false;
+}
+
+void TrayWatch::ownerSeen(std::uint32_t owner) {
+  const std::uint32_t before = lastOwner_;
+  lastOwner_ = owner;
+  if (owner != 0 && owner != before) emit xembedTrayAppeared();
+}
+
+void TrayWatch::whenHostKnown(std::function<void()> then) {
+  if (hostKnown_) {
+    then();
+  } else {
+    waitingForHost_.push_back(std::move(then));
   }
 }
 
 void TrayWatch::onHostRegistered() {
-  if (sniHostPresent()) emit hostAppeared();
+  askHost([this] {
+    if (hostPresent_) emit hostAppeared();
+  });
 }
 
-bool TrayWatch::sniHostPresent() const {
-  if (!onBus_) return false;
+void TrayWatch::onHostUnregistered() {
+  askHost();
+}
+
+void TrayWatch::askHost(std::function<void()> answered) {
+  if (!onBus_) {
+    hostPresent_ = false;
+    if (answered) answered();
+    return;
+  }
   QDBusConnection bus = QDBusConnection::sessionBus();
   // One round trip: without a watcher the bus answers the call itself, with an error.
   auto call = QDBusMessage::createMethodCall(kWatcherService, kWatcherPath,
@@ -104,9 +183,16 @@ bool TrayWatch::sniHostPresent() const {
   call << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
   // Asking must not start a watcher the bus knows how to launch.
   call.setAutoStartService(false);
-  const QDBusMessage reply = bus.call(call, QDBus::Block, kBusCallTimeoutMs);
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
-  return reply.arguments().first().value<QDBusVariant>().variant().toBool();
+  auto* pending = new QDBusPendingCallWatcher(bus.asyncCall(call, kBusCallTimeoutMs), this);
+  connect(pending, &QDBusPendingCallWatcher::finished, this,
+          [this, pending, answered = std::move(answered)] {
+            pending->deleteLater();
+            const QDBusMessage reply = pending->reply();
+            hostPresent_ = reply.type() == QDBusMessage::ReplyMessage &&
+                           !reply.arguments().isEmpty() &&
+                           reply.arguments().first().value<QDBusVariant>().variant().toBool();
+            if (answered) answered();
+          });
 }
 
 std::uint32_t TrayWatch::xembedOwner() {

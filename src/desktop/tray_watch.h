@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 namespace ovantic {
 
@@ -12,23 +15,30 @@ namespace ovantic {
 // a desktop that has no other tray. So nothing here asks Qt: it looks for the host on the session
 // bus and for the X11 tray selection's owner itself, and the shell creates its icon only once one
 // of them answers.
-class TrayWatch : public QObject {
+class TrayWatch : public QObject, private QAbstractNativeEventFilter {
   Q_OBJECT
 
  public:
   explicit TrayWatch(QObject* parent = nullptr);
+  ~TrayWatch() override;
 
   // Whether a StatusNotifierItem host or an XEmbed tray is there right now.
   bool trayPresent();
   // Whether a tray could still appear later: some way of hearing of one is open.
   bool canHearOfATray() const;
-  // Each kind of tray on its own.
-  bool sniHostPresent() const;
+  // Each kind of tray on its own. The host is asked of the session bus without waiting on it:
+  // this is the last answer, kept current as watchers and hosts come and go.
+  bool sniHostPresent() const { return hostPresent_; }
+  // Whether the bus has answered once since the launch (at once without a bus).
+  bool hostKnown() const { return hostKnown_; }
+  // Calls `then` once it has; at once when it has already.
+  void whenHostKnown(std::function<void()> then);
   bool xembedTrayPresent() { return onX11_ && xembedOwner() != 0; }
   // Begins watching; the signals fire from then on.
   void start();
 
-  // How often the X11 tray selection is looked at; a restarted tray is noticed within this.
+  // How often the X11 tray selection is looked at where the X server cannot say when its owner
+  // changes (no XFixes); a restarted tray is noticed within this.
   static constexpr int kSelectionPollMs = 1000;
 
  signals:
@@ -43,14 +53,25 @@ class TrayWatch : public QObject {
 
  private slots:
   void onHostRegistered();
+  void onHostUnregistered();
 
  private:
   std::uint32_t xembedOwner();
+  // Asks the bus whether a host is registered; `answered` runs with the answer in place.
+  void askHost(std::function<void()> answered = {});
+  void ownerSeen(std::uint32_t owner);
+  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
   bool onX11_ = false;
   bool onBus_ = false;
   std::uint32_t trayAtom_ = 0;
   std::uint32_t lastOwner_ = 0;
+  bool hostPresent_ = false;
+  bool hostKnown_ = false;
+  std::vector<std::function<void()>> waitingForHost_;
+  std::uint32_t root_ = 0;
+  // XFixes' selection-owner event, or 0 without the extension.
+  std::uint8_t ownerEvent_ = 0;
   QTimer selectionPoll_;
 };
 

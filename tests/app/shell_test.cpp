@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -35,6 +37,7 @@
 #include "desktop/xdg/autostart_entry.h"
 #include "doubles.h"
 #include "panel/converter_panel.h"
+#include "platform/qt/qt_rate_store.h"
 
 namespace ovantic {
 namespace {
@@ -497,16 +500,76 @@ class ShellTest : public QObject {
     QCOMPARE(SingleInstance(path).claim(SingleInstance::Request::quit),
              SingleInstance::Claim::handedOver);
     QVERIFY(quits.wait(5000));
-    const int mute = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, first.socketPath().c_str(), sizeof address.sun_path - 1);
-    QCOMPARE(::connect(mute, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    QVERIFY(knocks.wait(5000));
+
+    // A connection that says nothing holds up no one, and a knock is whole or nothing: a letter
+    // that comes late still toggles, one whose connection ends before the newline is nothing.
+    const auto connected = [&] {
+      const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+      sockaddr_un address{};
+      address.sun_family = AF_UNIX;
+      std::strncpy(address.sun_path, first.socketPath().c_str(), sizeof address.sun_path - 1);
+      return ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
+    };
+    const int mute = connected(), late = connected(), cut = connected();
+    QVERIFY(mute >= 0 && late >= 0 && cut >= 0);
+    QCOMPARE(SingleInstance(path).claim(SingleInstance::Request::toggle),
+             SingleInstance::Claim::handedOver);
+    QVERIFY(toggles.wait(5000));
+    QCOMPARE(::send(cut, "t", 1, 0), 1);
+    ::close(cut);
+    QCOMPARE(::send(late, "t", 1, 0), 1);
+    QTest::qWait(300);
+    QCOMPARE(::send(late, "\n", 1, 0), 1);
+    QVERIFY(toggles.wait(5000));
+    QTest::qWait(SingleInstance::kKnockPatienceMs + 200);
     ::close(mute);
-    QCOMPARE(knocks.count(), 2);
-    QCOMPARE(toggles.count(), 1);
+    ::close(late);
+    QCOMPARE(knocks.count(), 1);
+    QCOMPARE(toggles.count(), 3);
     QCOMPARE(quits.count(), 1);
+  }
+
+  // Whoever can write where the lock and socket live can keep Ovantic out or hear its knocks.
+  void aDirectoryOrLockThatIsNotTheUsersAloneIsNotUsed_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("open to others") << "mode";
+    QTest::newRow("a link to a private directory") << "dir link";
+    QTest::newRow("another user's") << "owner";
+    QTest::newRow("the lock a link") << "lock link";
+  }
+
+  void aDirectoryOrLockThatIsNotTheUsersAloneIsNotUsed() {
+    QFETCH(QString, fault);
+    QTemporaryDir base;
+    const QString dir = base.path() + "/run";
+    QVERIFY(QDir().mkdir(dir));
+    QVERIFY(::chmod(dir.toUtf8().constData(), 0700) == 0);
+    QString used = dir;
+    const QString target = base.path() + "/target";
+    if (fault == "mode") QVERIFY(::chmod(dir.toUtf8().constData(), 0755) == 0);
+    if (fault == "dir link") {
+      used = base.path() + "/link";
+      QVERIFY(QFile::link(dir, used));
+    }
+    if (fault == "owner") {
+      if (::getuid() != 0) QSKIP("giving a directory away needs root");
+      QVERIFY(::chown(dir.toUtf8().constData(), 65534, 65534) == 0);
+    }
+    if (fault == "lock link") {
+      QFile(target).open(QIODevice::WriteOnly);
+      QVERIFY(QFile::link(target, dir + "/ovantic.lock"));
+    }
+    // The lock's name then carries no display.
+    const QByteArray display = qgetenv("DISPLAY"), wayland = qgetenv("WAYLAND_DISPLAY");
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    SingleInstance instance(used.toStdString());
+    const SingleInstance::Claim claim = instance.claim();
+    if (!display.isEmpty()) qputenv("DISPLAY", display);
+    if (!wayland.isEmpty()) qputenv("WAYLAND_DISPLAY", wayland);
+    QCOMPARE(claim, SingleInstance::Claim::unguarded);
+    QVERIFY(!instance.error().empty());
+    QVERIFY(!QFile::exists(dir + "/ovantic.socket"));
   }
 
   // --- start at login -------------------------------------------------------------------------
@@ -526,8 +589,10 @@ class ShellTest : public QObject {
       QVERIFY(entry.open(QIODevice::WriteOnly));
       entry.write("[Desktop Entry]\nType=Application\nExec=ovantic\n");
     }
-    AutostartEntry autostart(home.path() + "/config", {"/nonexistent", system.path()},
-                             "/opt/my apps/ovantic");
+    // Every character the entry's format treats specially, and a newline that must not end the
+    // key.
+    const QString program = "/opt/my \"apps\"\n\\100% $HOME/ovantic";
+    AutostartEntry autostart(home.path() + "/config", {"/nonexistent", system.path()}, program);
     const QString user = home.path() + "/config/autostart/ovantic.desktop";
     QCOMPARE(autostart.userEntryPath(), user);
     QCOMPARE(autostart.isEnabled(), systemEntry);
@@ -537,8 +602,13 @@ class ShellTest : public QObject {
     QVERIFY(autostart.isEnabled());
     QFile written(user);
     QVERIFY(written.open(QIODevice::ReadOnly));
-    QVERIFY(written.readAll().contains("Exec=\"/opt/my apps/ovantic\"\n"));
+    QVERIFY(written.readAll().contains(
+        "Exec=\"/opt/my \\\\\"apps\\\\\"\\n\\\\\\\\100%% \\\\$HOME/ovantic\"\n"));
     written.close();
+    QProcess validate;
+    validate.start("desktop-file-validate", {user});
+    QVERIFY(validate.waitForFinished());
+    QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
 
     QVERIFY(autostart.setEnabled(false, &error));
     QVERIFY(!autostart.isEnabled());
@@ -549,6 +619,37 @@ class ShellTest : public QObject {
       QVERIFY(written.open(QIODevice::ReadOnly));
       QVERIFY(written.readAll().contains("Hidden=true\n"));
     }
+  }
+
+  // Only an entry of ours is read as one, written or removed; a link is written through by
+  // no one, and the kept rates are not written through one either.
+  void startAtLoginLeavesWhatIsNotItsOwnEntryAlone() {
+    QTemporaryDir home;
+    QVERIFY(QDir(home.path()).mkpath("config/autostart"));
+    const QString user = home.path() + "/config/autostart/ovantic.desktop";
+    const QString target = home.path() + "/target";
+    QFile(target).open(QIODevice::WriteOnly);
+    AutostartEntry autostart(home.path() + "/config", {}, "ovantic");
+    QString error;
+    QVERIFY(QFile::link(target, user));
+    QVERIFY(!autostart.setEnabled(true, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(QFileInfo(target).size(), 0);
+    QVERIFY(QFile::remove(user));
+
+    QFile text(user);
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    const QByteArray notes = "Exec=ovantic\nmy notes\n";
+    text.write(notes);
+    text.close();
+    QVERIFY(!autostart.isEnabled());
+    QVERIFY(!autostart.setEnabled(false, &error));
+    QCOMPARE(QFileInfo(user).size(), notes.size());
+
+    QtRateStore rates(home.path() + "/rates.json");
+    QVERIFY(QFile::link(target, rates.path()));
+    QVERIFY(!rates.save("{}"));
+    QCOMPARE(QFileInfo(target).size(), 0);
   }
 
   void startAtLoginThatCannotBeWrittenSaysWhyAndChangesNothing() {

@@ -136,6 +136,16 @@ class TrayShell(TrayCase):
         self.assertEqual(second.returncode, 0, second.stderr)
         self.app.wait_open()
         self.assertTrue(self.app.alive())
+        # Knocks that arrive together are each heard once: an odd number of toggles closes.
+        toggles = [subprocess.Popen([CONFIG.app, "--toggle"], env=self.desktop.env,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+                   for _ in range(51)]
+        for toggle in toggles:
+            _, err = toggle.communicate(timeout=30)
+            self.assertEqual(toggle.returncode, 0, err)
+        # Handed over is not yet handled: the panel comes and goes until the last one is.
+        wait_for("the toggles to end with the panel closed",
+                 lambda: stays(lambda: self.app.panel() is None, seconds=1.5), timeout=60)
 
     def test_launch_shows_only_the_icon_and_asks_for_no_rates(self):
         self.assertIsNone(self.app.panel())

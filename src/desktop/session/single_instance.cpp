@@ -1,14 +1,15 @@
 #include "desktop/session/single_instance.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QSocketNotifier>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -24,6 +25,27 @@ namespace {
 // between waits this long for the socket before giving up.
 constexpr int kKnockTries = 40;
 constexpr auto kKnockPause = std::chrono::milliseconds(25);
+
+// A knock is the request's letter and a newline: a connection that ends before the newline, or
+// brings anything else, asked for nothing.
+constexpr qint64 kKnockSize = 2;
+constexpr char kKnockEnd = '\n';
+// Knocks being read at once; more are turned away until these end.
+constexpr int kKnocksInFlight = 64;
+
+// Whether the directory open as `fd` is the user's alone, as opened: no link followed.
+std::string whyNotPrivate(int fd, const std::string& dir) {
+  struct stat info;
+  if (fd < 0) {
+    return errno == ELOOP || errno == ENOTDIR ? dir + " is a link or not a directory"
+                                              : dir + ": " + std::strerror(errno);
+  }
+  if (::fstat(fd, &info) != 0) return dir + ": " + std::strerror(errno);
+  if (!S_ISDIR(info.st_mode)) return dir + " is not a directory";
+  if (info.st_uid != ::getuid()) return dir + " belongs to another user";
+  if ((info.st_mode & 077) != 0) return dir + " is open to other users (its mode is not 0700)";
+  return {};
+}
 
 bool socketAddress(const std::string& path, sockaddr_un* address) {
   std::memset(address, 0, sizeof *address);
@@ -53,7 +75,7 @@ SingleInstance::SingleInstance(std::string dir)
       socketPath_(dir_ + "/ovantic" + sessionTag() + ".socket") {}
 
 SingleInstance::~SingleInstance() {
-  delete notifier_;
+  delete server_;
   if (listenFd_ >= 0) {
     ::close(listenFd_);
     ::unlink(socketPath_.c_str());
@@ -76,15 +98,20 @@ SingleInstance::Claim SingleInstance::claim(Request request) {
     error_ = "the path " + socketPath + " is too long for a socket";
     return Claim::unguarded;
   }
-  // A directory the user does not own could be anyone's: someone else's lock would keep us out.
-  struct stat info;
-  if (::stat(dir_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
-    error_ = dir_ + " is not a directory of this user's";
+  // The lock is opened inside the directory that was checked, so the check holds for it; a link
+  // in the lock's place is refused rather than followed.
+  const int dirFd = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  error_ = whyNotPrivate(dirFd, dir_);
+  if (!error_.empty()) {
+    if (dirFd >= 0) ::close(dirFd);
     return Claim::unguarded;
   }
-  lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const std::string lockName = lockPath.substr(dir_.size() + 1);
+  lockFd_ = ::openat(dirFd, lockName.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int openError = errno;
+  ::close(dirFd);
   if (lockFd_ < 0) {
-    error_ = "cannot open " + lockPath + ": " + std::strerror(errno);
+    error_ = "cannot open " + lockPath + ": " + std::strerror(openError);
     return Claim::unguarded;
   }
   if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
@@ -93,7 +120,7 @@ SingleInstance::Claim SingleInstance::claim(Request request) {
     listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (listenFd_ < 0 ||
         ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 8) != 0) {
+        ::listen(listenFd_, SOMAXCONN) != 0) {
       error_ = "cannot listen on " + socketPath + ": " + std::strerror(errno);
       if (listenFd_ >= 0) ::close(listenFd_);
       listenFd_ = -1;
@@ -106,9 +133,10 @@ SingleInstance::Claim SingleInstance::claim(Request request) {
   for (int attempt = 0; attempt < kKnockTries; ++attempt) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) break;
+    const char knock[kKnockSize] = {static_cast<char>(request), kKnockEnd};
     const bool knocked =
         ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::send(fd, &request, 1, MSG_NOSIGNAL) == 1;
+        ::send(fd, knock, sizeof knock, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof knock);
     ::close(fd);
     if (knocked) return Claim::handedOver;
     std::this_thread::sleep_for(kKnockPause);
@@ -118,41 +146,63 @@ SingleInstance::Claim SingleInstance::claim(Request request) {
 }
 
 void SingleInstance::listen() {
-  if (listenFd_ < 0 || notifier_) return;
-  notifier_ = new QSocketNotifier(listenFd_, QSocketNotifier::Read, this);
-  connect(notifier_, &QSocketNotifier::activated, this, &SingleInstance::acceptKnocks);
+  if (listenFd_ < 0 || server_) return;
+  server_ = new QLocalServer(this);
+  server_->setMaxPendingConnections(kKnocksInFlight);
+  if (!server_->listen(listenFd_)) {
+    delete server_;
+    server_ = nullptr;
+    return;
+  }
+  // The server closes the socket, and removes its file, from now on.
+  listenFd_ = -1;
+  connect(server_, &QLocalServer::newConnection, this, &SingleInstance::acceptKnocks);
 }
 
 void SingleInstance::acceptKnocks() {
-  // A knock is one byte, sent right after connecting. One that brings none (an older launch, or
-  // something else of the user's poking the socket) is taken as a plain "open", after a short
-  // wait, so it can never hold up the panel.
-  constexpr int kByteWaitMs = 200;
-  std::string requests;
-  for (;;) {
-    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) break;
-    pollfd ready{fd, POLLIN, 0};
-    char byte = static_cast<char>(Request::open);
-    if (::poll(&ready, 1, kByteWaitMs) != 1 || ::recv(fd, &byte, 1, MSG_DONTWAIT) != 1) {
-      byte = static_cast<char>(Request::open);
+  while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    if (server_->findChildren<QLocalSocket*>(Qt::FindDirectChildrenOnly).size() > kKnocksInFlight) {
+      socket->abort();
+      socket->deleteLater();
+      continue;
     }
-    ::close(fd);
-    requests += byte;
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readKnock(socket); });
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(kKnockPatienceMs, socket, [this, socket] {
+      // The loop may have been busy (knocks that came together open and close the panel in
+      // turn), not the knocker slow: what has come meanwhile still counts.
+      socket->waitForReadyRead(0);
+      if (socket->bytesAvailable() >= kKnockSize) {
+        readKnock(socket);
+        return;
+      }
+      socket->abort();
+      socket->deleteLater();
+    });
+    // Bytes that came with the connection announce themselves no more.
+    if (socket->bytesAvailable() > 0) readKnock(socket);
   }
-  for (const char byte : requests) {
-    switch (static_cast<Request>(byte)) {
-      case Request::toggle:
-        emit toggleRequested();
-        break;
-      case Request::quit:
-        emit quitRequested();
-        break;
-      case Request::open:
-      default:
-        emit activationRequested();
-        break;
-    }
+}
+
+void SingleInstance::readKnock(QLocalSocket* socket) {
+  if (socket->bytesAvailable() < kKnockSize) return;
+  char knock[kKnockSize] = {};
+  const bool whole = socket->read(knock, kKnockSize) == kKnockSize && knock[1] == kKnockEnd;
+  // One knock per connection: whatever follows is not read.
+  socket->disconnect(this);
+  socket->abort();
+  socket->deleteLater();
+  if (!whole) return;
+  switch (static_cast<Request>(knock[0])) {
+    case Request::toggle:
+      emit toggleRequested();
+      break;
+    case Request::quit:
+      emit quitRequested();
+      break;
+    case Request::open:
+      emit activationRequested();
+      break;
   }
 }
 

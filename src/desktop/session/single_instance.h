@@ -3,7 +3,8 @@
 #include <QObject>
 #include <string>
 
-class QSocketNotifier;
+class QLocalServer;
+class QLocalSocket;
 
 namespace ovantic {
 
@@ -12,6 +13,11 @@ namespace ovantic {
 // knocks on the socket so the running one opens its panel, and ends. The kernel drops the lock
 // with the process however it ends, so a crash leaves nothing that keeps the next launch out.
 // Needs neither a session bus nor a display.
+//
+// Only a directory that is the user's alone is used: owned by the user, open to no one else, and
+// not a link. Anyone who can write there could keep Ovantic out with a lock of his own, or bind
+// the socket and hear what later launches ask; where the directory fails that test Ovantic runs
+// unguarded and says so, rather than trust it.
 class SingleInstance : public QObject {
   Q_OBJECT
 
@@ -42,11 +48,17 @@ class SingleInstance : public QObject {
   const std::string& socketPath() const { return socketPath_; }
 
   // After a `first` claim, with a Qt event loop: knocks from later launches become the signals
-  // below.
+  // below. A knock is read as it arrives, never waited for; one that does not arrive whole is
+  // nothing.
   void listen();
 
+  // How long a connection may take to bring its knock before it is dropped unheard.
+  static constexpr int kKnockPatienceMs = 2000;
+
   // $XDG_RUNTIME_DIR, the user's own session directory; without it, a private directory of the
-  // user's under /tmp.
+  // user's under /tmp. Someone else can take that name first, or make it a link: claim() then
+  // finds it not private and the launch runs unguarded, saying why, rather than let him keep
+  // Ovantic out or hear its knocks.
   static std::string sessionDir();
 
  signals:
@@ -56,6 +68,7 @@ class SingleInstance : public QObject {
 
  private:
   void acceptKnocks();
+  void readKnock(QLocalSocket* socket);
 
   std::string dir_;
   std::string lockPath_;
@@ -63,7 +76,7 @@ class SingleInstance : public QObject {
   std::string error_;
   int lockFd_ = -1;
   int listenFd_ = -1;
-  QSocketNotifier* notifier_ = nullptr;
+  QLocalServer* server_ = nullptr;
 };
 
 }  // namespace ovantic

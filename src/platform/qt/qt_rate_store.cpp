@@ -34,6 +34,8 @@ std::optional<std::string> QtRateStore::load() {
 bool QtRateStore::save(std::string_view bytes) {
   if (path_.isEmpty()) return false;
   if (!QDir().mkpath(QFileInfo(path_).absolutePath())) return false;
+  // The file is renamed over, which would write through a link to whatever it points at.
+  if (QFileInfo(path_).isSymLink()) return false;
   // Written beside the old file and renamed over it, so a crash or a full disk mid-write leaves
   // the old table, never half of the new one.
   QSaveFile file(path_);
