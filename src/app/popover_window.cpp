@@ -1,10 +1,10 @@
 #include "app/popover_window.h"
 
-#include <QGuiApplication>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 
 #include "converter/currency_converter_view.h"
@@ -12,18 +12,6 @@
 #include "panel/visual_effect_view.h"
 
 namespace ovantic {
-
-PopoverKind popoverKindFor(QStringView platformName) {
-  if (platformName.startsWith(u"wayland", Qt::CaseInsensitive)) return PopoverKind::toplevel;
-  if (platformName.compare(u"xcb", Qt::CaseInsensitive) == 0) return PopoverKind::unmanaged;
-  return PopoverKind::popup;
-}
-
-bool alwaysComposited(QStringView platformName) {
-  return platformName.startsWith(u"wayland", Qt::CaseInsensitive) ||
-         platformName.compare(u"cocoa", Qt::CaseInsensitive) == 0 ||
-         platformName.compare(u"windows", Qt::CaseInsensitive) == 0;
-}
 
 namespace {
 
@@ -42,9 +30,9 @@ Qt::WindowFlags flagsFor(PopoverKind kind) {
 
 }  // namespace
 
-PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, PopoverKind kind)
-    : QWidget(nullptr, flagsFor(kind)),
-      kind_(kind),
+PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, PopoverSurface surface)
+    : QWidget(nullptr, flagsFor(surface.kind)),
+      surface_(surface),
       panel_(new ConverterPanel(model)),
       scroll_(new QScrollArea(this)) {
   setObjectName(QStringLiteral("popover"));
@@ -66,7 +54,7 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
   scroll_->viewport()->setAutoFillBackground(false);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  if (alwaysComposited(QGuiApplication::platformName())) {
+  if (surface_.translucent) {
     setAttribute(Qt::WA_TranslucentBackground);
     // Room outside the 320-wide panel for the shadow its backdrop casts.
     layout->setContentsMargins(VisualEffectView::shadowMargins());
@@ -81,7 +69,7 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
 PopoverWindow::~PopoverWindow() = default;
 
 void PopoverWindow::dismiss() {
-  if (kind_ != PopoverKind::toplevel) {
+  if (surface_.kind != PopoverKind::toplevel) {
     close();
     deleteLater();
     return;
@@ -98,6 +86,23 @@ void PopoverWindow::dismiss() {
     close();
     QTimer::singleShot(kDeleteGraceMs, this, &QObject::deleteLater);
   });
+}
+
+void PopoverWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  passClicksThroughShadow();
+}
+
+void PopoverWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  passClicksThroughShadow();
+}
+
+void PopoverWindow::passClicksThroughShadow() {
+  // A click on the shadow is a click beside the panel. Where a mask would cut the shadow off
+  // instead, the desktop's own click watch decides.
+  if (!surface_.translucent || !surface_.maskIsInputRegion || !windowHandle()) return;
+  windowHandle()->setMask(QRegion(rect().marginsRemoved(layout()->contentsMargins())));
 }
 
 int PopoverWindow::fullestHeight(const CurrencyConverterView& like) {

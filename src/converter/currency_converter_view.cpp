@@ -81,10 +81,12 @@ void CurrencyConverterView::convert() {
   if (!amount) {
     if (amountText.empty()) {
       resultText = "---";
+      resultState_ = ResultState::none;
       allConversions.clear();
       exactText.clear();
     } else {
       resultText = "Invalid";
+      resultState_ = ResultState::invalid;
     }
     return;
   }
@@ -96,6 +98,7 @@ void CurrencyConverterView::convert() {
     // The amount is fine; what is missing is a rate, and an older answer would belong to another
     // amount.
     resultText = "---";
+    resultState_ = ResultState::none;
     allConversions.clear();
     exactText.clear();
     rateText = missingRateText();
@@ -105,6 +108,7 @@ void CurrencyConverterView::convert() {
   const double converted = *amount / *fromRate * *toRate;
   if (!std::isfinite(converted)) {
     resultText = "Invalid";
+    resultState_ = ResultState::invalid;
     return;
   }
   allConversions = generateAllConversions(converted, toCurrency);
@@ -114,6 +118,7 @@ void CurrencyConverterView::convert() {
   const double shown = readNumber(display.formatted).value_or(converted);
   const std::string number = formats_->upToTwoDecimals(shown).value_or("--");
   resultText = currencyFlag(toCurrency) + " " + number + unitSuffix(display.unit);
+  resultState_ = ResultState::amount;
   shownResult_ = ExactAmount{resultText, converted};
 
   const std::string symbol = getCurrencySymbol(toCurrency);
@@ -122,6 +127,7 @@ void CurrencyConverterView::convert() {
   exactText = symbol + (spaced ? " " : "") + formats_->twoDecimals(converted).value_or("--");
 
   rateText = *line;
+  rateLineState_ = RateLineState::rate;
 }
 
 std::optional<AmountReading> CurrencyConverterView::readAmountText(std::string_view text) const {

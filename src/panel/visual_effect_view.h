@@ -30,7 +30,6 @@ class VisualEffectView : public QWidget {
 
  private:
   void paintShadow(QWidget* window);
-  void passClicksThroughShadow();
 
   QPointer<QWidget> shadowed_;
 };
