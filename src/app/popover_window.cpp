@@ -4,7 +4,6 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <algorithm>
 
 #include "converter/currency_converter_view.h"
@@ -58,6 +57,9 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
     setAttribute(Qt::WA_TranslucentBackground);
     // Room outside the 320-wide panel for the shadow its backdrop casts.
     layout->setContentsMargins(VisualEffectView::shadowMargins());
+    if (auto* backdrop = panel_->findChild<VisualEffectView*>()) {
+      backdrop->setShadowPassesClicks(surface_.maskIsInputRegion);
+    }
   }
   layout->setSpacing(0);
   layout->addWidget(scroll_);
@@ -86,23 +88,6 @@ void PopoverWindow::dismiss() {
     close();
     QTimer::singleShot(kDeleteGraceMs, this, &QObject::deleteLater);
   });
-}
-
-void PopoverWindow::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  passClicksThroughShadow();
-}
-
-void PopoverWindow::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  passClicksThroughShadow();
-}
-
-void PopoverWindow::passClicksThroughShadow() {
-  // A click on the shadow is a click beside the panel. Where a mask would cut the shadow off
-  // instead, the desktop's own click watch decides.
-  if (!surface_.translucent || !surface_.maskIsInputRegion || !windowHandle()) return;
-  windowHandle()->setMask(QRegion(rect().marginsRemoved(layout()->contentsMargins())));
 }
 
 int PopoverWindow::fullestHeight(const CurrencyConverterView& like) {

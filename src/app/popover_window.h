@@ -51,13 +51,7 @@ class PopoverWindow : public QWidget {
   // The panel's height at its fullest, worked out once per run with the fonts in use.
   static int fullestHeight(const CurrencyConverterView& like);
 
- protected:
-  void showEvent(QShowEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
-  void passClicksThroughShadow();
-
   PopoverSurface surface_;
   ConverterPanel* panel_;
   QScrollArea* scroll_;

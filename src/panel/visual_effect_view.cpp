@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWindow>
 
 #include "panel/panel_style.h"
 
@@ -61,8 +62,18 @@ bool VisualEffectView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == shadowed_) {
     // The window draws nothing of its own; the shadow goes in first, the panel is drawn over it.
     if (event->type() == QEvent::Paint) paintShadow(shadowed_);
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Show) passClicksThroughShadow();
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void VisualEffectView::passClicksThroughShadow() {
+  // A click on the shadow is a click beside the panel, and must reach what lies below so that the
+  // panel closes as for any click elsewhere. Where a mask would cut the shadow off instead, the
+  // shell's own click watch decides.
+  QWindow* handle = shadowed_ ? shadowed_->windowHandle() : nullptr;
+  if (!handle || !shadowPassesClicks_) return;
+  handle->setMask(QRegion(QRect(mapTo(shadowed_, QPoint(0, 0)), size())));
 }
 
 void VisualEffectView::paintShadow(QWidget* window) {

@@ -101,16 +101,17 @@ class TrayCase(unittest.TestCase):
     def copied_result(self, panel, expected):
         """The copied result once it reads `expected`. Until the rates have arrived the result
         is a placeholder; while the "Copied!" feedback of an earlier copy shows, the result takes
-        no clicks, so it is clicked again until a copy comes."""
+        no clicks, so it is clicked again until a copy comes. A copy takes a moment to reach
+        the clipboard (longer on Wayland), so each click is given one."""
         last = []
 
         def reads_expected():
-            text = self.copy_result(panel, timeout=0.5)
+            text = self.copy_result(panel, timeout=3)
             if text:
                 last.append(text)
             return text == expected
         try:
-            wait_for(f"the result to copy as {expected}", reads_expected, timeout=15,
+            wait_for(f"the result to copy as {expected}", reads_expected, timeout=20,
                      interval=0.1)
         except Timeout:
             pass
