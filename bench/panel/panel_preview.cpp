@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "app/app_menu.h"
+#include "app/translations.h"
 #include "converter/currency_converter_view.h"
 #include "doubles.h"
 #include "every_currency.h"
@@ -46,6 +47,7 @@ const char* const kCannedRates =
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  ovantic::installTranslations();
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   const QStringList args = QApplication::arguments();
   if (args.contains(QStringLiteral("--dark"))) QApplication::setPalette(style::darkPalette());

@@ -2,52 +2,25 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
-#include <cstdio>
+#include <QTimer>
 #include <utility>
 
 #include "app/app_menu.h"
 #include "app/popover_window.h"
 #include "app/popup_placement.h"
+#include "app/tray_presence.h"
 #include "desktop/outside_click_monitor.h"
 #include "desktop/sni/status_notifier_item.h"
 #include "desktop/tray_icon.h"
-#include "desktop/tray_watch.h"
 #include "desktop/wayland/layer_shell_panel.h"
-#include "desktop/x11/x11_click_observer.h"
 #include "panel/converter_panel.h"
 
 namespace ovantic {
 
 namespace {
-
-// Only where nothing announces a tray: checking every two seconds costs nothing while idle.
-constexpr int kTrayPollMs = 2000;
-
-// Launched from a menu on a desktop without a tray, the user would otherwise see nothing at all.
-void announceWaitingForTray() {
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return;
-  auto notify = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
-                                               QStringLiteral("/org/freedesktop/Notifications"),
-                                               QStringLiteral("org.freedesktop.Notifications"),
-                                               QStringLiteral("Notify"));
-  QVariantMap hints;
-  hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("ovantic"));
-  notify << QStringLiteral("Ovantic") << 0u << QStringLiteral("ovantic")
-         << QStringLiteral("Ovantic is waiting for a system tray")
-         << QStringLiteral(
-                "Its icon appears as soon as a system tray runs. On GNOME, install and enable "
-                "the AppIndicator extension (gnome-shell-extension-appindicator); on other "
-                "desktops, add a system tray or status notifier widget to a panel.")
-         << QStringList() << hints << -1;
-  // No answer is awaited: without a notification service the stderr line is all there is.
-  bus.send(notify);
-}
 
 std::optional<QRect> usableAreaAround(QPoint point) {
   QScreen* screen = QGuiApplication::screenAt(point);
@@ -59,37 +32,21 @@ std::optional<QRect> usableAreaAround(QPoint point) {
 }  // namespace
 
 AppDelegate::AppDelegate(ConverterServices services, QObject* parent)
+    : AppDelegate(std::move(services), DesktopPlatform::forThisSession(), parent) {}
+
+AppDelegate::AppDelegate(ConverterServices services, std::unique_ptr<DesktopPlatform> desktop,
+                         QObject* parent)
     : QObject(parent),
       services_(std::move(services)),
+      desktop_(std::move(desktop)),
       menu_(std::make_unique<AppMenu>(AutostartEntry::forThisSession())),
-      trayWatch_(new TrayWatch(this)) {
+      tray_(new TrayPresence(
+          *desktop_, [this] { return statusItem.get(); }, this)) {
   clock_.start();
   connect(menu_.get(), &AppMenu::aboutRequested, this, &AppDelegate::showAbout);
   connect(menu_.get(), &AppMenu::quitRequested, qApp, &QCoreApplication::quit,
           Qt::QueuedConnection);
-  trayPoll_.setInterval(kTrayPollMs);
-  connect(&trayPoll_, &QTimer::timeout, this, [this] {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
-    trayPoll_.stop();
-    setupMenuBarIcon();
-  });
-  connect(trayWatch_, &TrayWatch::hostAppeared, this, [this] {
-    // A host that comes after an XEmbed tray (the shell's own, or a bridge such as Plasma's
-    // xembedsniproxy) takes the icon over: clicks and the icon's pictures then come and go
-    // directly.
-    if (!statusItem || !statusItem->isStatusNotifierItem()) setupMenuBarIcon();
-  });
-  connect(trayWatch_, &TrayWatch::xembedTrayAppeared, this, [this] {
-    // GNOME Shell holds the X11 tray selection besides hosting status notifier items: the item
-    // already on the bus is the one icon.
-    if (!statusItem || !statusItem->isStatusNotifierItem() || !trayWatch_->sniHostPresent())
-      setupMenuBarIcon();
-  });
-  connect(trayWatch_, &TrayWatch::hostVanished, this, [this] {
-    // Our item registers again with the next watcher; meanwhile an XEmbed tray can show the icon.
-    if (statusItem && statusItem->isStatusNotifierItem() && trayWatch_->xembedTrayPresent())
-      setupMenuBarIcon();
-  });
+  connect(tray_, &TrayPresence::iconWanted, this, &AppDelegate::setupMenuBarIcon);
 }
 
 // No clean-up worth doing at exit beyond what the members do themselves; a panel still open goes
@@ -100,48 +57,11 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-  // The session bus is asked whether a host is there without waiting on it; a watcher that hangs
-  // holds up nothing but this.
-  if (!trayWatch_->hostKnown()) {
-    trayWatch_->whenHostKnown([this] { applicationDidFinishLaunching(); });
-    return;
-  }
-  hostSeenAtLaunch_ = trayWatch_->sniHostPresent();
-  if (hostSeenAtLaunch_ || trayWatch_->trayPresent()) {
-    setupMenuBarIcon();
-  } else {
-    waitForTray();
-  }
-  // Watching for trays to come and go costs a few bus round trips; the icon goes first. A tray
-  // that came up in between announced itself to no one, so it is looked for once more.
-  QTimer::singleShot(0, this, [this] {
-    trayWatch_->start();
-    if (!statusItem && trayWatch_->trayPresent()) setupMenuBarIcon();
-  });
-}
-
-void AppDelegate::waitForTray() {
-  if (trayWatch_->canHearOfATray()) {
-    std::fputs(
-        "ovantic: no system tray is running yet; the icon will appear as soon as one starts.\n",
-        stderr);
-  } else if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
-    std::fputs(
-        "ovantic: no system tray is running, and without a session bus none can be found; "
-        "the icon cannot appear in this session.\n",
-        stderr);
-  } else {
-    std::fputs("ovantic: no system tray is running yet; the icon will appear once one starts.\n",
-               stderr);
-    trayPoll_.start();
-  }
-  std::fflush(stderr);
-  announceWaitingForTray();
+  tray_->launch();
 }
 
 void AppDelegate::setupMenuBarIcon() {
-  // Asked at launch a moment ago already.
-  const bool toHost = std::exchange(hostSeenAtLaunch_, false) || trayWatch_->sniHostPresent();
+  const bool toHost = tray_->iconGoesToHost();
   // One item on the bus for the whole run: it follows restarted watchers by itself, and a second
   // one would show as a second icon.
   if (toHost && statusItem && statusItem->isStatusNotifierItem()) return;
@@ -178,7 +98,7 @@ void AppDelegate::attachMenuToIcon() {
 
 void AppDelegate::showAbout() {
   closePopover();
-  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("About Ovantic"),
+  auto* box = new QMessageBox(QMessageBox::Information, tr("About Ovantic"),
                               AppMenu::aboutText(QString::fromStdString(services_.ratesUrl)),
                               QMessageBox::Close);
   box->setObjectName(QStringLiteral("aboutBox"));
@@ -201,11 +121,7 @@ void AppDelegate::openPopover() {
   }
   // Open already, perhaps behind the window the user went to: it takes the keyboard back.
   popover->raise();
-  if (popover->kind() == PopoverKind::unmanaged && clickObserver()->isValid()) {
-    clickObserver()->giveKeyboardTo(static_cast<std::uint32_t>(popover->winId()));
-  } else {
-    popover->activateWindow();
-  }
+  desktop_->focusPanel(popover);
 }
 
 void AppDelegate::togglePopover() {
@@ -220,10 +136,9 @@ void AppDelegate::showPopover() {
   auto model = CurrencyConverterView::create(services_);
   if (!statusItem) return;
 
-  PopoverKind kind = popoverKindFor(QGuiApplication::platformName());
-  // Without XInput 2 nothing would see the click elsewhere; a popup's grab at least closes it.
-  if (kind == PopoverKind::unmanaged && !clickObserver()->isValid()) kind = PopoverKind::popup;
-  auto* window = new PopoverWindow(std::move(model), kind);
+  const PopoverKind kind = desktop_->popoverKind();
+  auto* window = new PopoverWindow(
+      std::move(model), {kind, desktop_->translucentBackdrop(), desktop_->maskIsInputRegion()});
   // A status notifier host says where the click was; that beats a cursor Qt may not know.
   const std::optional<QPoint> clicked = statusItem->activationPoint();
   PopupAnchor anchor{statusItem->geometry(), clicked.value_or(QCursor::pos()), {}};
@@ -273,7 +188,7 @@ void AppDelegate::closePopover() {
 void AppDelegate::startEventMonitor() {
   if (!popover) return;
   QPointer<PopoverWindow> watched = popover;
-  eventMonitor = std::make_unique<OutsideClickMonitor>(
+  eventMonitor = desktop_->watchOutside(
       popover, [this] { return statusItem ? statusItem->geometry() : QRect(); },
       [this, watched](OutsideClickMonitor::Reason reason) {
         // A window whose close is already scheduled hides later; that must not close the panel
@@ -288,34 +203,14 @@ void AppDelegate::startEventMonitor() {
         }
         closePopover();
       });
-  if (popover->kind() == PopoverKind::unmanaged) {
-    OutsideClickMonitor* monitor = eventMonitor.get();
-    const auto panelWindow = static_cast<std::uint32_t>(popover->winId());
-    clickObserver()->start(
-        [monitor](int button) {
-          // The wheel (buttons 4 to 7) scrolls whatever is under it and leaves the panel be.
-          if (button >= 1 && button <= 3) monitor->pressedAt(QCursor::pos());
-        },
-        [monitor, panelWindow](std::uint32_t active) {
-          // None active says nothing of where the keyboard went; the panel's own window is never
-          // made active by a window manager, but a launcher setting it directly would be harmless.
-          if (active != 0 && active != panelWindow) monitor->otherWindowActivated();
-        });
-  }
-}
-
-X11ClickObserver* AppDelegate::clickObserver() {
-  if (!clickObserver_) clickObserver_ = std::make_unique<X11ClickObserver>();
-  return clickObserver_.get();
 }
 
 void AppDelegate::stopEventMonitor() {
   if (!eventMonitor) return;
-  if (clickObserver_) clickObserver_->stop();
   // The monitor may be the caller (its handler closed the panel), so it stops listening now and
   // goes once it has returned.
   OutsideClickMonitor* monitor = eventMonitor.release();
-  qApp->removeEventFilter(monitor);
+  monitor->stop();
   monitor->deleteLater();
 }
 

@@ -3,20 +3,18 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <memory>
 
 #include "app/closing_click_filter.h"
 #include "converter/currency_converter_view.h"
+#include "desktop/desktop_platform.h"
 #include "desktop/tray_item.h"
 
 namespace ovantic {
 
 class AppMenu;
-class OutsideClickMonitor;
 class PopoverWindow;
-class TrayWatch;
-class X11ClickObserver;
+class TrayPresence;
 
 // The tray shell: one icon for the whole run, and while the panel is open, the window holding a
 // fresh converter and the monitor that closes it when the user goes elsewhere.
@@ -24,7 +22,10 @@ class AppDelegate : public QObject {
   Q_OBJECT
 
  public:
-  // `services` are shared by every panel opened during the run.
+  // `services` are shared by every panel opened during the run; `desktop` is the session's, chosen
+  // once at start.
+  AppDelegate(ConverterServices services, std::unique_ptr<DesktopPlatform> desktop,
+              QObject* parent = nullptr);
   explicit AppDelegate(ConverterServices services, QObject* parent = nullptr);
   ~AppDelegate() override;
 
@@ -73,23 +74,15 @@ class AppDelegate : public QObject {
 
  private:
   void onActivated(QSystemTrayIcon::ActivationReason reason);
-  void waitForTray();
   // Where the tray offers a context menu beside the left click, the icon gets the menu too.
   void attachMenuToIcon();
 
-  // The X11 watcher of clicks elsewhere, made at the first opening and kept; null elsewhere.
-  X11ClickObserver* clickObserver();
-
   ConverterServices services_;
+  std::unique_ptr<DesktopPlatform> desktop_;
   std::unique_ptr<AppMenu> menu_;
-  TrayWatch* trayWatch_;
-  std::unique_ptr<X11ClickObserver> clickObserver_;
-  // Where neither a session bus nor X11 can tell of a tray (macOS, Windows), Qt is asked now and
-  // then instead.
-  QTimer trayPoll_;
+  TrayPresence* tray_;
   QElapsedTimer clock_;
   ClosingClickFilter closingClick_;
-  bool hostSeenAtLaunch_ = false;
 };
 
 }  // namespace ovantic

@@ -10,15 +10,15 @@ namespace ovantic {
 AppMenu::AppMenu(AutostartEntry autostart, QWidget* parent)
     : QMenu(parent),
       autostart_(std::move(autostart)),
-      startAtLogin_(addAction(QStringLiteral("Start at login"))),
-      about_(addAction(QStringLiteral("About Ovantic"))),
+      startAtLogin_(addAction(tr("Start at login"))),
+      about_(addAction(tr("About Ovantic"))),
       quit_(nullptr) {
   setObjectName(QStringLiteral("appMenu"));
-  setAccessibleName(QStringLiteral("Ovantic menu"));
+  setAccessibleName(tr("Ovantic menu"));
   startAtLogin_->setObjectName(QStringLiteral("startAtLogin"));
   startAtLogin_->setCheckable(true);
   addSeparator();
-  quit_ = addAction(QStringLiteral("Quit"));
+  quit_ = addAction(tr("Quit"));
   quit_->setObjectName(QStringLiteral("quit"));
   about_->setObjectName(QStringLiteral("about"));
   syncStartAtLogin();
@@ -42,14 +42,13 @@ void AppMenu::syncStartAtLogin() {
 
 QString AppMenu::aboutText(const QString& ratesUrl) {
   const QString host = QUrl(ratesUrl).host();
-  return QStringLiteral(
-             "Ovantic %1\n\n"
-             "Converts currencies in the system tray, in lakh and crore as well as "
-             "million and billion.\n\n"
-             "Licence: proprietary, all rights reserved.\n"
-             "Exchange rates: %2, or a second public service when it fails, fetched each "
-             "time the panel opens; the last good ones are kept for when both fail. Every "
-             "cross rate is worked out from a US-dollar table.")
+  return tr("Ovantic %1\n\n"
+            "Converts currencies in the system tray, in lakh and crore as well as "
+            "million and billion.\n\n"
+            "Licence: proprietary, all rights reserved.\n"
+            "Exchange rates: %2, or a second public service when it fails, fetched each "
+            "time the panel opens; the last good ones are kept for when both fail. Every "
+            "cross rate is worked out from a US-dollar table.")
       .arg(QCoreApplication::applicationVersion(), host.isEmpty() ? ratesUrl : host);
 }
 

@@ -6,10 +6,13 @@
 #include <string>
 
 #include "app/app_delegate.h"
+#include "app/translations.h"
 #include "converter/currency_converter_view.h"
+#include "desktop/desktop_platform.h"
+#include "desktop/portal/color_scheme_watcher.h"
 #include "desktop/session/single_instance.h"
-#include "panel/color_scheme_watcher.h"
 #include "panel/panel_accessibility.h"
+#include "panel/panel_style.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_http_client.h"
 #include "platform/qt/qt_main_queue.h"
@@ -134,6 +137,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("ovantic"));
   QApplication::setApplicationDisplayName(QStringLiteral("Ovantic"));
   QApplication::setDesktopFileName(QStringLiteral("ovantic"));
+  ovantic::installTranslations();
   // Before the loop's first turn, where the accessibility bridge asks for the application's tree.
   ovantic::installPanelAccessibility();
   // The panel is the only window; closing it must not end the run.
@@ -155,7 +159,8 @@ int main(int argc, char* argv[]) {
   if (!fallbackRatesUrl.empty()) services.fallbackRatesUrls = {fallbackRatesUrl};
   services.rateStore = std::make_shared<ovantic::QtRateStore>();
 
-  ovantic::AppDelegate delegate(std::move(services));
+  // The one choice of the desktop's ways for the whole run.
+  ovantic::AppDelegate delegate(std::move(services), ovantic::DesktopPlatform::forThisSession());
   instance.listen();
   QObject::connect(&instance, &ovantic::SingleInstance::activationRequested, &delegate,
                    &ovantic::AppDelegate::openPopover);
@@ -170,7 +175,7 @@ int main(int argc, char* argv[]) {
   // once the icon is up, its session-bus round trips stay off the way to the tray.
   std::unique_ptr<ovantic::ColorSchemeWatcher> colorScheme;
   QTimer::singleShot(0, &delegate, [&colorScheme] {
-    colorScheme = std::make_unique<ovantic::ColorSchemeWatcher>();
+    colorScheme = std::make_unique<ovantic::ColorSchemeWatcher>(ovantic::style::darkPalette());
   });
   // Started by --toggle with none running: the panel opens as soon as the icon is up to hang it
   // from, as a later --toggle would have opened it.

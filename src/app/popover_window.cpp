@@ -1,6 +1,5 @@
 #include "app/popover_window.h"
 
-#include <QGuiApplication>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
@@ -12,18 +11,6 @@
 #include "panel/visual_effect_view.h"
 
 namespace ovantic {
-
-PopoverKind popoverKindFor(QStringView platformName) {
-  if (platformName.startsWith(u"wayland", Qt::CaseInsensitive)) return PopoverKind::toplevel;
-  if (platformName.compare(u"xcb", Qt::CaseInsensitive) == 0) return PopoverKind::unmanaged;
-  return PopoverKind::popup;
-}
-
-bool alwaysComposited(QStringView platformName) {
-  return platformName.startsWith(u"wayland", Qt::CaseInsensitive) ||
-         platformName.compare(u"cocoa", Qt::CaseInsensitive) == 0 ||
-         platformName.compare(u"windows", Qt::CaseInsensitive) == 0;
-}
 
 namespace {
 
@@ -42,9 +29,9 @@ Qt::WindowFlags flagsFor(PopoverKind kind) {
 
 }  // namespace
 
-PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, PopoverKind kind)
-    : QWidget(nullptr, flagsFor(kind)),
-      kind_(kind),
+PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, PopoverSurface surface)
+    : QWidget(nullptr, flagsFor(surface.kind)),
+      surface_(surface),
       panel_(new ConverterPanel(model)),
       scroll_(new QScrollArea(this)) {
   setObjectName(QStringLiteral("popover"));
@@ -68,10 +55,13 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
   scroll_->viewport()->setAutoFillBackground(false);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  if (alwaysComposited(QGuiApplication::platformName())) {
+  if (surface_.translucent) {
     setAttribute(Qt::WA_TranslucentBackground);
     // Room outside the 320-wide panel for the shadow its backdrop casts.
     layout->setContentsMargins(VisualEffectView::shadowMargins());
+    if (auto* backdrop = panel_->findChild<VisualEffectView*>()) {
+      backdrop->setShadowPassesClicks(surface_.maskIsInputRegion);
+    }
   }
   layout->setSpacing(0);
   layout->addWidget(scroll_);
@@ -83,7 +73,7 @@ PopoverWindow::PopoverWindow(std::shared_ptr<CurrencyConverterView> model, Popov
 PopoverWindow::~PopoverWindow() = default;
 
 void PopoverWindow::dismiss() {
-  if (kind_ != PopoverKind::toplevel) {
+  if (surface_.kind != PopoverKind::toplevel) {
     close();
     deleteLater();
     return;

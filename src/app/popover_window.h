@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QStringView>
 #include <QWidget>
 #include <functional>
 #include <memory>
+
+#include "desktop/desktop_platform.h"
 
 class QScrollArea;
 
@@ -12,25 +13,15 @@ namespace ovantic {
 class ConverterPanel;
 class CurrencyConverterView;
 
-// How the panel's window is made on a given windowing system.
-enum class PopoverKind {
-  // A Qt::Popup: grabs pointer and keyboard, hides itself on any click outside it and on Escape.
-  popup,
-  // A frameless toplevel that takes focus and closes when it loses it. Wayland gives a popup no
-  // place without a parent window, and a tray application has none.
-  toplevel,
-  // X11: a frameless tool window above the others that the window manager leaves alone (so it
-  // lands exactly where it is put) and that takes the keyboard itself. It grabs nothing, so the
-  // click that closes it goes on to whatever it was aimed at; the shell watches for that click.
-  unmanaged,
+// How the panel's window is made and drawn on the desktop at hand.
+struct PopoverSurface {
+  PopoverKind kind = PopoverKind::popup;
+  // A rounded, slightly see-through backdrop with a shadow around it; needs a compositor.
+  bool translucent = false;
+  // The window's mask shapes only where it takes clicks, so the shadow lets clicks through to
+  // what lies below it, as for any click beside the panel.
+  bool maskIsInputRegion = false;
 };
-
-PopoverKind popoverKindFor(QStringView platformName);
-
-// Whether windows on this platform are always composited, so the panel may draw its translucent
-// backdrop. X11 may or may not run a compositor, and asking would take X11 calls of our own: there
-// the panel keeps the window colour.
-bool alwaysComposited(QStringView platformName);
 
 // The window that holds one converter panel while it is open: the panel is 320 logical pixels wide
 // (the window adds the shadow's room around it where it is translucent), and as high as the panel
@@ -45,10 +36,10 @@ class PopoverWindow : public QWidget {
   static constexpr int kWidth = 320;
   static constexpr int kHeight = 380;
 
-  PopoverWindow(std::shared_ptr<CurrencyConverterView> model, PopoverKind kind);
+  PopoverWindow(std::shared_ptr<CurrencyConverterView> model, PopoverSurface surface);
   ~PopoverWindow() override;
 
-  PopoverKind kind() const { return kind_; }
+  PopoverKind kind() const { return surface_.kind; }
   ConverterPanel* panel() const { return panel_; }
 
   // Sizes the window for at most `maxHeight` and puts it where `placement` says, once.
@@ -61,7 +52,7 @@ class PopoverWindow : public QWidget {
   static int fullestHeight(const CurrencyConverterView& like);
 
  private:
-  PopoverKind kind_;
+  PopoverSurface surface_;
   ConverterPanel* panel_;
   QScrollArea* scroll_;
 };

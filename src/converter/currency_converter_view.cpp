@@ -81,6 +81,7 @@ void CurrencyConverterView::convert() {
   if (!amount) {
     // Nothing of an earlier amount stays on screen to be read or copied as this one's.
     resultText = amountText.empty() ? "---" : "Invalid";
+    resultState_ = amountText.empty() ? ResultState::none : ResultState::invalid;
     allConversions.clear();
     exactText.clear();
     return;
@@ -93,6 +94,7 @@ void CurrencyConverterView::convert() {
     // The amount is fine; what is missing is a rate, and an older answer would belong to another
     // amount.
     resultText = "---";
+    resultState_ = ResultState::none;
     allConversions.clear();
     exactText.clear();
     rateText = missingRateText();
@@ -103,6 +105,7 @@ void CurrencyConverterView::convert() {
   // Beyond kLargestAmount the shown cents would be digits the double never held.
   if (!std::isfinite(converted) || std::fabs(converted) >= kLargestAmount) {
     resultText = "Invalid";
+    resultState_ = ResultState::invalid;
     allConversions.clear();
     exactText.clear();
     return;
@@ -114,6 +117,7 @@ void CurrencyConverterView::convert() {
   const double shown = readNumber(display.formatted).value_or(converted);
   const std::string number = formats_->upToTwoDecimals(shown).value_or("--");
   resultText = currencyFlag(toCurrency) + " " + number + unitSuffix(display.unit);
+  resultState_ = ResultState::amount;
   shownResult_ = ExactAmount{resultText, converted};
 
   const std::string symbol = getCurrencySymbol(toCurrency);
@@ -122,6 +126,7 @@ void CurrencyConverterView::convert() {
   exactText = symbol + (spaced ? " " : "") + formats_->twoDecimals(converted).value_or("--");
 
   rateText = *line;
+  rateLineState_ = RateLineState::rate;
 }
 
 std::optional<AmountReading> CurrencyConverterView::readAmountText(std::string_view text) const {

@@ -20,6 +20,7 @@
 #include "rates/currency_details.h"
 #include "rates/rate_feed.h"
 #include "rates/rate_table.h"
+#include "rates/rates_age.h"
 #include "rates/rates_service.h"
 
 namespace ovantic {
@@ -148,6 +149,18 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   std::string amountFromResult(std::string_view text) const;
 
   const ConverterServices& services() const { return services_; }
+
+  // What resultText and rateText say, for a panel that words them in the user's language
+  // (the English texts above derive from these).
+  enum class ResultState { none, invalid, amount };
+  enum class RateLineState { rate, fetching, loading, noRate, notLoaded, notJson, wrongShape };
+  ResultState resultState() const { return resultState_; }
+  RateLineState rateLineState() const { return rateLineState_; }
+  // The currency whose rate is missing, while the rate line says so.
+  const std::string& currencyWithoutRate() const;
+  // How old the rates in use are; empty until a table came, fetched or kept.
+  std::optional<RatesAge> ratesAge() const;
+
   // The ICU locale id every localised text of this converter uses.
   const std::string& localeId() const { return localeId_; }
 
@@ -159,11 +172,11 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   void rememberPair(bool fromChanged, bool toChanged);
   // The pair's rate line, or nothing while a rate is unknown.
   std::optional<std::string> rateLine() const;
-  // What the rate line says while a rate of the pair is unknown.
-  std::string missingRateText() const;
+  // What the rate line says while a rate of the pair is unknown; sets the typed state too.
+  std::string missingRateText();
   // Asks the service at `index` and, when it fails, the ones after it; the first service's failure
   // is what the footer shows when all of them fail.
-  void fetchFrom(std::size_t index, std::string firstFailure);
+  void fetchFrom(std::size_t index, RatesFailure firstFailure);
   // Turns a table that lacks a currency of the pair into that service's failure.
   void refuseWithoutPair(RateFeedResult& result) const;
   void useKeptRates();
@@ -200,8 +213,10 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   std::string ratesDate_;
   std::string ratesSource_;
   std::optional<std::chrono::system_clock::time_point> ratesFetchedAt_;
-  // The failure text of the last fetch, empty once a fetch succeeds.
-  std::string lastFailure_;
+  // Why the last fetch failed; none once a fetch succeeds.
+  RatesFailure lastFailure_ = RatesFailure::none;
+  RateLineState rateLineState_ = RateLineState::loading;
+  ResultState resultState_ = ResultState::none;
 };
 
 }  // namespace ovantic

@@ -9,13 +9,32 @@
 
 namespace ovantic {
 
+namespace {
+
+CurrencyConverterView::RateLineState failureState(RatesFailure failure) {
+  using State = CurrencyConverterView::RateLineState;
+  switch (failure) {
+    case RatesFailure::notJson:
+      return State::notJson;
+    case RatesFailure::wrongShape:
+      return State::wrongShape;
+    case RatesFailure::notLoaded:
+    case RatesFailure::none:
+      break;
+  }
+  return State::notLoaded;
+}
+
+}  // namespace
+
 void CurrencyConverterView::fetchRates() {
   isLoading = true;
   rateText = "Fetching rates...";
-  fetchFrom(0, {});
+  rateLineState_ = RateLineState::fetching;
+  fetchFrom(0, RatesFailure::none);
 }
 
-void CurrencyConverterView::fetchFrom(std::size_t index, std::string firstFailure) {
+void CurrencyConverterView::fetchFrom(std::size_t index, RatesFailure firstFailure) {
   const std::vector<RateSource> sources =
       rateSources(services_.ratesUrl, services_.fallbackRatesUrls);
   std::shared_ptr<MainQueue> mainQueue = services_.mainQueue;
@@ -33,17 +52,19 @@ void CurrencyConverterView::fetchFrom(std::size_t index, std::string firstFailur
             if (result.rates) {
               self->applyRates(result);
             } else {
-              self->fetchFrom(index + 1, firstFailure.empty() ? result.failure : firstFailure);
+              self->fetchFrom(index + 1,
+                              firstFailure == RatesFailure::none ? result.why : firstFailure);
             }
             if (self->onStateChange) self->onStateChange();
           });
         });
     if (!failedAtOnce) return;  // a request is out
-    if (firstFailure.empty()) firstFailure = failedAtOnce->failure;
+    if (firstFailure == RatesFailure::none) firstFailure = failedAtOnce->why;
   }
   // Every service failed, or there was nothing to ask them with.
-  applyRates(RateFeedResult{
-      std::nullopt, firstFailure.empty() ? "Failed to load rates" : firstFailure, {}, {}});
+  if (firstFailure == RatesFailure::none) firstFailure = RatesFailure::notLoaded;
+  applyRates(
+      RateFeedResult{std::nullopt, std::string(failureText(firstFailure)), {}, {}, firstFailure});
 }
 
 void CurrencyConverterView::refuseWithoutPair(RateFeedResult& result) const {
@@ -52,7 +73,8 @@ void CurrencyConverterView::refuseWithoutPair(RateFeedResult& result) const {
   for (const std::string& code : {fromCurrency, toCurrency}) {
     if (rateFor(*result.rates, code)) continue;
     result.rates.reset();
-    result.failure = "No rate for " + code;
+    result.why = RatesFailure::wrongShape;
+    result.failure = std::string(failureText(result.why));
     return;
   }
 }
@@ -60,19 +82,26 @@ void CurrencyConverterView::refuseWithoutPair(RateFeedResult& result) const {
 void CurrencyConverterView::applyRates(const RateFeedResult& result) {
   isLoading = false;
   if (!result.rates) {
-    lastFailure_ = result.failure;
-    rateText = result.failure;
+    // A failure that says not why still failed.
+    lastFailure_ = result.why == RatesFailure::none ? RatesFailure::notLoaded : result.why;
+    rateText = failureText(lastFailure_);
+    rateLineState_ = failureState(lastFailure_);
     refreshRatesAge();
     return;
   }
-  lastFailure_.clear();
+  lastFailure_ = RatesFailure::none;
   exchangeRates = *result.rates;
   ratesDate_ = result.date;
   ratesSource_ = result.source;
   ratesFetchedAt_ = now();
   convert();
   // Whatever the amount holds, the footer must stop saying the fetch is under way.
-  rateText = rateLine().value_or(missingRateText());
+  if (const std::optional<std::string> line = rateLine()) {
+    rateText = *line;
+    rateLineState_ = RateLineState::rate;
+  } else {
+    rateText = missingRateText();
+  }
   refreshRatesAge();
   if (services_.rateStore) {
     services_.rateStore->save(
@@ -97,7 +126,7 @@ void CurrencyConverterView::useKeptRates() {
 
 void CurrencyConverterView::refreshRatesAge() {
   if (!ratesFetchedAt_) return;
-  const bool kept = !lastFailure_.empty() && !isLoading;
+  const bool kept = lastFailure_ != RatesFailure::none && !isLoading;
   lastUpdatedText = ratesAgeText(localeId(), ratesDate_, *ratesFetchedAt_, now(), kept);
 }
 
@@ -106,15 +135,32 @@ std::optional<std::chrono::milliseconds> CurrencyConverterView::ratesAgeChangesI
   return untilRatesAgeChanges(*ratesFetchedAt_, now());
 }
 
-std::string CurrencyConverterView::missingRateText() const {
-  if (isLoading) return "Loading rates...";
-  if (!lastFailure_.empty()) return lastFailure_;
+std::string CurrencyConverterView::missingRateText() {
+  if (isLoading) {
+    rateLineState_ = RateLineState::loading;
+    return "Loading rates...";
+  }
+  if (lastFailure_ != RatesFailure::none) {
+    rateLineState_ = failureState(lastFailure_);
+    return std::string(failureText(lastFailure_));
+  }
   // The table came, but without this currency: nothing more is on its way.
   if (!exchangeRates.empty()) {
-    const std::string& missing = getRate(fromCurrency) ? toCurrency : fromCurrency;
-    return "No rate for " + missing;
+    rateLineState_ = RateLineState::noRate;
+    return "No rate for " + currencyWithoutRate();
   }
+  rateLineState_ = RateLineState::loading;
   return "Loading rates...";
+}
+
+const std::string& CurrencyConverterView::currencyWithoutRate() const {
+  return getRate(fromCurrency) ? toCurrency : fromCurrency;
+}
+
+std::optional<RatesAge> CurrencyConverterView::ratesAge() const {
+  if (!ratesFetchedAt_) return std::nullopt;
+  const bool kept = lastFailure_ != RatesFailure::none && !isLoading;
+  return ovantic::ratesAge(ratesDate_, *ratesFetchedAt_, now(), kept);
 }
 
 std::chrono::system_clock::time_point CurrencyConverterView::now() const {

@@ -3,10 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWidget>
-
-#ifdef OVANTIC_HAVE_WAYLAND
-#include "desktop/wayland/wayland_keyboard_focus.h"
-#endif
+#include <utility>
 
 namespace ovantic {
 
@@ -16,19 +13,15 @@ OutsideClickMonitor::OutsideClickMonitor(QWidget* panelWindow, std::function<QRe
       iconGeometry_(std::move(iconGeometry)),
       handler_(std::move(handler)) {
   qApp->installEventFilter(this);
-#ifdef OVANTIC_HAVE_WAYLAND
-  if (panelWindow && panelWindow->windowType() != Qt::Popup) {
-    keyboardFocus_ = WaylandKeyboardFocus::watch(panelWindow->windowHandle());
-    if (keyboardFocus_) {
-      connect(keyboardFocus_.get(), &WaylandKeyboardFocus::focusLeft, this,
-              [this] { handler_(Reason::panelLostFocus); });
-    }
-  }
-#endif
 }
 
 OutsideClickMonitor::~OutsideClickMonitor() {
+  stop();
+}
+
+void OutsideClickMonitor::stop() {
   if (qApp) qApp->removeEventFilter(this);
+  if (auto stopWatching = std::exchange(stopWatching_, nullptr)) stopWatching();
 }
 
 bool OutsideClickMonitor::belongsToPanel(const QWidget* widget) const {

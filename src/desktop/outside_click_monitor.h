@@ -4,13 +4,10 @@
 #include <QPointer>
 #include <QRect>
 #include <functional>
-#include <memory>
 
 class QWidget;
 
 namespace ovantic {
-
-class WaylandKeyboardFocus;
 
 // Tells the shell that the user has left the open panel, whichever way the desktop reports it:
 // the popup hid itself (a click elsewhere or Escape), the toplevel lost the focus, a left click
@@ -33,6 +30,11 @@ class OutsideClickMonitor : public QObject {
   // hears of no focus change): the user has gone elsewhere.
   void otherWindowActivated();
 
+  // Runs `stopWatching` when the monitor stops: a screen-wide watcher it was given.
+  void onStop(std::function<void()> stopWatching) { stopWatching_ = std::move(stopWatching); }
+  // Stops listening now; the monitor itself may go later (it may be the caller).
+  void stop();
+
   OutsideClickMonitor(const OutsideClickMonitor&) = delete;
   OutsideClickMonitor& operator=(const OutsideClickMonitor&) = delete;
 
@@ -46,8 +48,7 @@ class OutsideClickMonitor : public QObject {
   QPointer<QWidget> panelWindow_;
   std::function<QRect()> iconGeometry_;
   Handler handler_;
-  // A toplevel panel on Wayland: the compositor's own word on the keyboard focus.
-  std::unique_ptr<WaylandKeyboardFocus> keyboardFocus_;
+  std::function<void()> stopWatching_;
 };
 
 }  // namespace ovantic

@@ -1,6 +1,7 @@
 #include "panel/all_conversions_view.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QLabel>
 
 #include "panel/flag_image.h"
@@ -12,14 +13,16 @@ namespace ovantic {
 
 namespace {
 constexpr qreal kLineRadius = 8;
-const QString copiedText = QStringLiteral("Copied!");
+QString copiedText() {
+  return QCoreApplication::translate("ovantic::Panel", "Copied!");
+}
 }  // namespace
 
 AllConversionsView::AllConversionsView(ValueFormatter formatValue, QWidget* parent)
     : QWidget(parent),
       formatValue_(std::move(formatValue)),
       layout_(new QVBoxLayout(this)),
-      heading_(new QLabel(QStringLiteral("All Units"), this)) {
+      heading_(new QLabel(tr("All Units"), this)) {
   setObjectName(QStringLiteral("allConversionsView"));
   layout_->setContentsMargins(4, 10, 4, 0);
   layout_->setSpacing(6);
@@ -45,10 +48,10 @@ void AllConversionsView::setExact(const QString& label, const QString& text, boo
   exactCopied_ = copied;
   exact_.card->setVisible(!text.isEmpty());
   // As on the other lines, the copied amount stays in view, and the name says the amount alone.
-  const QString shown = copied ? copiedText + QLatin1Char(' ') + text : text;
+  const QString shown = copied ? copiedText() + QLatin1Char(' ') + text : text;
   if (exact_.value->text() != shown) exact_.value->setText(shown);
   exact_.card->setAccessibleName(shown);
-  exact_.card->setAccessibleDescription(QStringLiteral("Exact amount; press to copy"));
+  exact_.card->setAccessibleDescription(tr("Exact amount; press to copy"));
   styleExact();
 }
 
@@ -144,15 +147,15 @@ void AllConversionsView::refreshValues() {
     const bool copied = copiedUnit_ == entry.unit;
     const QString value = formatValue_(entry.value, entry.unit);
     // The copied amount stays in view beside the word, so the user sees what went out.
-    const QString text = copied ? copiedText + QLatin1Char(' ') + value : value;
+    const QString text = copied ? copiedText() + QLatin1Char(' ') + value : value;
     if (line.value->text() != text) line.value->setText(text);
     // Said as words ("20,780 lakh"): the short form alone means nothing read aloud.
     QString spoken = formatValue_(entry.value, UnitType::none);
     if (entry.unit != UnitType::none) {
       spoken += QLatin1Char(' ') + QString::fromUtf8(entry.unit.rawValue());
     }
-    line.card->setAccessibleName(copied ? copiedText + QLatin1Char(' ') + spoken : spoken);
-    line.card->setAccessibleDescription(QStringLiteral("Press to copy"));
+    line.card->setAccessibleName(copied ? copiedText() + QLatin1Char(' ') + spoken : spoken);
+    line.card->setAccessibleDescription(tr("Press to copy"));
     styleLine(index);
   }
 }

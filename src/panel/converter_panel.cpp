@@ -18,6 +18,7 @@
 #include "panel/focus_ring.h"
 #include "panel/footer_view.h"
 #include "panel/header_view.h"
+#include "panel/model_texts.h"
 #include "panel/panel_accessibility.h"
 #include "panel/panel_style.h"
 #include "panel/rounded_card.h"
@@ -211,7 +212,7 @@ QString ConverterPanel::Private::spokenResult() const {
   // A placeholder ("---", "Invalid") has no amount to put a sign before.
   const bool hasDigits = std::any_of(model->resultText.begin(), model->resultText.end(),
                                      [](char c) { return c >= '0' && c <= '9'; });
-  if (!hasDigits) return qs(model->resultText);
+  if (!hasDigits) return ModelTexts::result(*model);
   return qs(model->extractValueWithCurrency(model->resultText));
 }
 
@@ -256,12 +257,13 @@ void ConverterPanel::Private::redraw() {
   if (m.showCopiedForMain) {
     resultRow->showCopied(spokenResult());
   } else {
-    resultRow->showResult(qs(m.resultText), spokenResult());
+    resultRow->showResult(ModelTexts::result(m), spokenResult());
   }
 
   AllConversionsView* list = conversion->allConversionsView();
-  list->setExact(qs(CurrencyConverterView::currencyFlag(m.toCurrency) + " Exact"), qs(m.exactText),
-                 m.showCopiedForExact);
+  list->setExact(qs(CurrencyConverterView::currencyFlag(m.toCurrency)) + QLatin1Char(' ') +
+                     ConverterPanel::tr("Exact"),
+                 qs(m.exactText), m.showCopiedForExact);
   if (list->setEntries(m.allConversions)) {
     // New lines join the keyboard order right after the result and the exact amount, before the
     // credit link.
@@ -279,8 +281,8 @@ void ConverterPanel::Private::redraw() {
   list->setCopiedUnit(m.copiedUnit);
   list->setVisible(!m.allConversions.empty() || !m.exactText.empty());
 
-  footer->setRateText(qs(m.rateText));
-  footer->setLastUpdatedText(qs(m.lastUpdatedText));
+  footer->setRateText(ModelTexts::rateLine(m));
+  footer->setLastUpdatedText(ModelTexts::ratesAge(m));
   scheduleAgeing();
 }
 
@@ -299,7 +301,7 @@ ConverterPanel::ConverterPanel(std::shared_ptr<CurrencyConverterView> model, QWi
   initPanelResources();
   installPanelAccessibility();
   setObjectName(QStringLiteral("converterPanel"));
-  setAccessibleName(QStringLiteral("Ovantic currency converter"));
+  setAccessibleName(tr("Ovantic currency converter"));
   d_->build();
   d_->ageing = new QTimer(this);
   d_->ageing->setObjectName(QStringLiteral("footerAgeing"));

@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -76,7 +77,7 @@ class CurrencyListModel : public QAbstractListModel {
         // read states.
         return qs(code) + QStringLiteral(", ") +
                qs(CurrencyConverterView::describeCurrency(code).name) +
-               (isCurrent ? QStringLiteral(", current") : QString());
+               (isCurrent ? QCoreApplication::translate("ovantic::Panel", ", current") : QString());
       case Qt::CheckStateRole:
         return isCurrent ? Qt::Checked : Qt::Unchecked;
       default:
@@ -172,23 +173,23 @@ CurrencyPopup::CurrencyPopup(QWidget* parent)
     : QFrame(parent, Qt::Popup),
       search_(new QLineEdit(this)),
       list_(new QListView(this)),
-      nothingFound_(new QLabel(QStringLiteral("No currency matches"), list_)),
+      nothingFound_(new QLabel(tr("No currency matches"), list_)),
       model_(new CurrencyListModel(this)) {
   setObjectName(QStringLiteral("currencyPopup"));
-  setAccessibleName(QStringLiteral("Currencies"));
+  setAccessibleName(tr("Currencies"));
   setFrameShape(QFrame::StyledPanel);
   setAttribute(Qt::WA_WindowPropagation);
 
   search_->setObjectName(QStringLiteral("currencySearch"));
-  search_->setAccessibleName(QStringLiteral("Search currencies"));
-  search_->setPlaceholderText(QStringLiteral("Search code, name or country"));
+  search_->setAccessibleName(tr("Search currencies"));
+  search_->setPlaceholderText(tr("Search code, name or country"));
   search_->setClearButtonEnabled(true);
   // What is typed starts in line with the flags below it, not against the field's edge.
   search_->setTextMargins(kPadX - 3, 0, 0, 0);
   search_->installEventFilter(this);
 
   list_->setObjectName(QStringLiteral("currencyList"));
-  list_->setAccessibleName(QStringLiteral("Currencies"));
+  list_->setAccessibleName(tr("Currencies"));
   list_->setModel(model_);
   list_->setItemDelegate(new CurrencyRowDelegate(list_));
   list_->setUniformItemSizes(true);

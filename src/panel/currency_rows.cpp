@@ -1,6 +1,7 @@
 #include "panel/currency_rows.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -16,7 +17,9 @@ constexpr qreal kRowRadius = 12;
 constexpr int kRowPadding = 12;
 constexpr int kRowSpacing = 10;
 constexpr qreal kBadgeRadius = 6;
-const QString copiedText = QStringLiteral("Copied!");
+QString copiedText() {
+  return QCoreApplication::translate("ovantic::Panel", "Copied!");
+}
 
 QHBoxLayout* rowLayout(QWidget* row) {
   auto* layout = new QHBoxLayout(row);
@@ -29,7 +32,7 @@ QHBoxLayout* rowLayout(QWidget* row) {
 
 AmountRow::AmountRow(QWidget* parent)
     : RoundedCard(kRowRadius, parent),
-      picker_(new CurrencyPicker(QStringLiteral("Source currency"), this)),
+      picker_(new CurrencyPicker(tr("Source currency"), this)),
       amountField_(new QLineEdit(this)),
       badge_(new RoundedCard(kBadgeRadius, this)),
       badgeLabel_(new QLabel(badge_)) {
@@ -37,10 +40,10 @@ AmountRow::AmountRow(QWidget* parent)
   picker_->setObjectName(QStringLiteral("fromCurrencyPicker"));
 
   amountField_->setObjectName(QStringLiteral("amountField"));
-  amountField_->setAccessibleName(QStringLiteral("Amount"));
+  amountField_->setAccessibleName(tr("Amount"));
   // Set, so the placeholder does not stand in for it; typing replaces it with the result.
   amountField_->setAccessibleDescription(
-      QStringLiteral("Type an amount such as 2.5 cr or 45 lakh; Enter copies the result"));
+      tr("Type an amount such as 2.5 cr or 45 lakh; Enter copies the result"));
   amountField_->setPlaceholderText(QStringLiteral("0"));
   amountField_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   amountField_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -68,7 +71,7 @@ void AmountRow::setBadge(const QString& shortForm) {
     return;
   }
   badgeLabel_->setText(shortForm);
-  badge_->setAccessibleName(QStringLiteral("Unit: ") + shortForm);
+  badge_->setAccessibleName(tr("Unit: %1").arg(shortForm));
   badge_->show();
 }
 
@@ -87,7 +90,7 @@ void AmountRow::applyStyle(const QPalette& palette) {
 
 ResultRow::ResultRow(QWidget* parent)
     : RoundedCard(kRowRadius, parent),
-      picker_(new CurrencyPicker(QStringLiteral("Target currency"), this)),
+      picker_(new CurrencyPicker(tr("Target currency"), this)),
       resultArea_(new RoundedCard(0, this)),
       resultLabel_(new WrappingLabel(resultArea_)) {
   setObjectName(QStringLiteral("toUnitRow"));
@@ -113,14 +116,14 @@ void ResultRow::showResult(const QString& resultText, const QString& spoken) {
   if (resultLabel_->text() != resultText) resultLabel_->setText(resultText);
   resultArea_->setAccessibleName(spoken);
   resultLabel_->setAccessibleName(spoken);
-  resultArea_->setAccessibleDescription(QStringLiteral("Result; press to copy"));
+  resultArea_->setAccessibleDescription(tr("Result; press to copy"));
   resultArea_->setClickable(true);
   applyTextColor();
 }
 
 void ResultRow::showCopied(const QString& copied) {
   showingCopied_ = true;
-  const QString text = copiedText + QLatin1Char(' ') + copied;
+  const QString text = copiedText() + QLatin1Char(' ') + copied;
   if (resultLabel_->text() != text) resultLabel_->setText(text);
   resultArea_->setAccessibleName(text);
   resultLabel_->setAccessibleName(text);

@@ -16,7 +16,7 @@ LinkLabel::LinkLabel(const QString& title, const QUrl& url, QWidget* parent)
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::TabFocus);
   setAccessibleName(title);
-  setAccessibleDescription(QStringLiteral("Opens ") + url.toString());
+  setAccessibleDescription(tr("Opens %1").arg(url.toString()));
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {
@@ -52,7 +52,7 @@ FooterView::FooterView(QWidget* parent)
     : QWidget(parent),
       rateLabel_(new QLabel(this)),
       lastUpdatedLabel_(new QLabel(this)),
-      creditPrefix_(new QLabel(QStringLiteral("Mini App built by "), this)),
+      creditPrefix_(new QLabel(tr("Mini App built by "), this)),
       creditLink_(new LinkLabel(authorName, QUrl(authorPage), this)) {
   setObjectName(QStringLiteral("footerView"));
   auto* column = new QVBoxLayout(this);

@@ -46,8 +46,7 @@ QPixmap loadAppIcon(const QString& path, qreal devicePixelRatio) {
 HeaderView::HeaderView(const QString& appIconPath, QWidget* parent)
     : QWidget(parent),
       title_(new QLabel(QStringLiteral("Ovantic"), this)),
-      tagline_(new QLabel(
-          QStringLiteral("Quickly convert between Lakhs, Crores, Billions, Millions"), this)),
+      tagline_(new QLabel(tr("Quickly convert between Lakhs, Crores, Billions, Millions"), this)),
       divider_(new QWidget(this)),
       refreshButton_(new SymbolButton(SymbolButton::Symbol::arrowClockwise, 14, false, this)),
       menuButton_(new SymbolButton(SymbolButton::Symbol::verticalEllipsis, 14, false, this)) {
@@ -66,7 +65,7 @@ HeaderView::HeaderView(const QString& appIconPath, QWidget* parent)
     appIcon_->setObjectName(QStringLiteral("appIcon"));
     appIcon_->setPixmap(icon);
     appIcon_->setFixedSize(icon.deviceIndependentSize().toSize());
-    appIcon_->setAccessibleName(QStringLiteral("Ovantic icon"));
+    appIcon_->setAccessibleName(tr("Ovantic icon"));
     titleRow->addWidget(appIcon_, 0, Qt::AlignVCenter);
   }
   title_->setObjectName(QStringLiteral("titleLabel"));
@@ -74,14 +73,14 @@ HeaderView::HeaderView(const QString& appIconPath, QWidget* parent)
   titleRow->addWidget(title_, 0, Qt::AlignVCenter);
   titleRow->addStretch(1);
   refreshButton_->setObjectName(QStringLiteral("refreshButton"));
-  refreshButton_->setAccessibleName(QStringLiteral("Refresh rates"));
-  refreshButton_->setToolTip(QStringLiteral("Refresh rates (F5)"));
+  refreshButton_->setAccessibleName(tr("Refresh rates"));
+  refreshButton_->setToolTip(tr("Refresh rates (F5)"));
   // 24 by 24: a target a finger or a shaky hand still hits.
   refreshButton_->setPadding(5, 5);
   titleRow->addWidget(refreshButton_, 0, Qt::AlignVCenter);
   menuButton_->setObjectName(QStringLiteral("menuButton"));
-  menuButton_->setAccessibleName(QStringLiteral("Menu"));
-  menuButton_->setToolTip(QStringLiteral("Menu"));
+  menuButton_->setAccessibleName(tr("Menu"));
+  menuButton_->setToolTip(tr("Menu"));
   menuButton_->setPadding(5, 5);
   menuButton_->hide();
   titleRow->addWidget(menuButton_, 0, Qt::AlignVCenter);

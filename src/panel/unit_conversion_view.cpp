@@ -21,8 +21,8 @@ UnitConversionView::UnitConversionView(AllConversionsView* allConversions, QWidg
   column->setSpacing(12);
 
   swapButton_->setObjectName(QStringLiteral("swapButton"));
-  swapButton_->setAccessibleName(QStringLiteral("Swap currencies"));
-  swapButton_->setToolTip(QStringLiteral("Swap currencies"));
+  swapButton_->setAccessibleName(tr("Swap currencies"));
+  swapButton_->setToolTip(tr("Swap currencies"));
   swapButton_->setPadding(4, 8);
 
   allConversions_->setParent(this);

@@ -1,7 +1,6 @@
 #include "panel/visual_effect_view.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QWindow>
@@ -70,10 +69,10 @@ bool VisualEffectView::eventFilter(QObject* watched, QEvent* event) {
 
 void VisualEffectView::passClicksThroughShadow() {
   // A click on the shadow is a click beside the panel, and must reach what lies below so that the
-  // panel closes as for any click elsewhere. On Wayland a window mask is only the input region;
-  // elsewhere it would also cut the shadow off, and there the shell's own click watch decides.
+  // panel closes as for any click elsewhere. Where a mask would cut the shadow off instead, the
+  // shell's own click watch decides.
   QWindow* handle = shadowed_ ? shadowed_->windowHandle() : nullptr;
-  if (!handle || !QGuiApplication::platformName().startsWith(u"wayland")) return;
+  if (!handle || !shadowPassesClicks_) return;
   handle->setMask(QRegion(QRect(mapTo(shadowed_, QPoint(0, 0)), size())));
 }
 

@@ -23,6 +23,10 @@ class VisualEffectView : public QWidget {
 
   bool isTranslucent() const;
 
+  // Where a window's mask shapes only where it takes clicks (the shell knows the windowing
+  // system), the shadow around a translucent panel lets clicks through to what lies below.
+  void setShadowPassesClicks(bool passes) { shadowPassesClicks_ = passes; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -33,6 +37,7 @@ class VisualEffectView : public QWidget {
   void passClicksThroughShadow();
 
   QPointer<QWidget> shadowed_;
+  bool shadowPassesClicks_ = false;
 };
 
 }  // namespace ovantic

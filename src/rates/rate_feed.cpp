@@ -9,7 +9,9 @@
 namespace ovantic {
 namespace {
 
-constexpr const char* kLoadFailed = "Failed to load rates";
+RateFeedResult failed(RatesFailure why) {
+  return RateFeedResult{std::nullopt, std::string(failureText(why)), {}, {}, why};
+}
 
 // Only a secure address with something after the scheme is worth a request; anything else
 // fails before it could leak a plain-text request.
@@ -26,6 +28,20 @@ bool isSecureAddress(std::string_view url) {
 
 }  // namespace
 
+std::string_view failureText(RatesFailure failure) {
+  switch (failure) {
+    case RatesFailure::notLoaded:
+      return "Failed to load rates";
+    case RatesFailure::notJson:
+      return "Error loading rates";
+    case RatesFailure::wrongShape:
+      return "Failed to parse rates";
+    case RatesFailure::none:
+      break;
+  }
+  return {};
+}
+
 std::vector<RateSource> rateSources(const std::string& primaryUrl,
                                     const std::vector<std::string>& fallbackUrls) {
   std::vector<RateSource> sources{{primaryUrl, RateReplyShape::ratesObject}};
@@ -34,24 +50,24 @@ std::vector<RateSource> rateSources(const std::string& primaryUrl,
 }
 
 RateFeedResult readRateReply(const HttpClient::Reply& reply, RateReplyShape shape) {
-  if (reply.error || !reply.body) return RateFeedResult{std::nullopt, kLoadFailed, {}, {}};
+  if (reply.error || !reply.body) return failed(RatesFailure::notLoaded);
   RatesReply parsed = shape == RateReplyShape::usdObject ? parseCurrencyApiReply(*reply.body)
                                                          : parseRatesReply(*reply.body);
   switch (parsed.outcome) {
     case RatesReplyOutcome::notJson:
-      return RateFeedResult{std::nullopt, "Error loading rates", {}, {}};
+      return failed(RatesFailure::notJson);
     case RatesReplyOutcome::wrongShape:
-      return RateFeedResult{std::nullopt, "Failed to parse rates", {}, {}};
+      return failed(RatesFailure::wrongShape);
     case RatesReplyOutcome::rates:
       break;
   }
-  return RateFeedResult{std::move(parsed.rates), {}, std::move(parsed.date), {}};
+  return RateFeedResult{std::move(parsed.rates), {}, std::move(parsed.date), {}, {}};
 }
 
 std::optional<RateFeedResult> fetchRateTable(HttpClient* http, const RateSource& source,
                                              std::function<void(RateFeedResult)> done) {
   if (http == nullptr || !isSecureAddress(source.url)) {
-    return RateFeedResult{std::nullopt, kLoadFailed, {}, {}};
+    return failed(RatesFailure::notLoaded);
   }
   http->get(source.url, [source, done = std::move(done)](HttpClient::Reply reply) {
     RateFeedResult result = readRateReply(reply, source.shape);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/http_client.h"
@@ -22,6 +23,13 @@ struct RateSource {
   RateReplyShape shape = RateReplyShape::ratesObject;
 };
 
+// Why no table came: the service could not be reached or answered with an error, answered with
+// something that is not JSON, or with JSON of the wrong shape.
+enum class RatesFailure { none, notLoaded, notJson, wrongShape };
+
+// The footer's English words for a failure ("Failed to load rates", ...); empty for none.
+std::string_view failureText(RatesFailure failure);
+
 // What one request for the rate table came to: a table to use, or the footer text that says why
 // there is none.
 struct RateFeedResult {
@@ -33,6 +41,7 @@ struct RateFeedResult {
   // them.
   std::string date;
   std::string source;
+  RatesFailure why = RatesFailure::none;
 };
 
 // The first service, then the second and its mirrors, in the order they are asked.

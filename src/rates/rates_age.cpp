@@ -48,20 +48,12 @@ std::string countText(const icu::Locale& locale, long long count) {
   return utf8(text);
 }
 
-// "3 days", "1 minute": the largest whole unit, counted in the locale's digits.
-std::string lengthText(const icu::Locale& locale, std::chrono::seconds age) {
-  long long count = 0;
-  const char* unit = "minute";
-  if (age >= days(1)) {
-    count = std::chrono::duration_cast<days>(age).count();
-    unit = "day";
-  } else if (age >= hours(1)) {
-    count = std::chrono::duration_cast<hours>(age).count();
-    unit = "hour";
-  } else {
-    count = std::chrono::duration_cast<minutes>(age).count();
-  }
-  return countText(locale, count) + " " + unit + (count == 1 ? "" : "s");
+// "3 days", "1 minute", counted in the locale's digits.
+std::string lengthText(const icu::Locale& locale, const RatesAge& age) {
+  const char* unit = age.unit == RatesAge::Unit::day    ? "day"
+                     : age.unit == RatesAge::Unit::hour ? "hour"
+                                                        : "minute";
+  return countText(locale, age.count) + " " + unit + (age.count == 1 ? "" : "s");
 }
 
 std::chrono::seconds ageOf(std::chrono::system_clock::time_point fetchedAt,
@@ -73,21 +65,42 @@ std::chrono::seconds ageOf(std::chrono::system_clock::time_point fetchedAt,
 
 }  // namespace
 
+RatesAge ratesAge(std::string_view date, std::chrono::system_clock::time_point fetchedAt,
+                  std::chrono::system_clock::time_point now, bool kept) {
+  const std::chrono::seconds age = ageOf(fetchedAt, now);
+  RatesAge out;
+  out.kept = kept;
+  out.day = calendarDay(date);
+  if (age >= days(1)) {
+    out.count = std::chrono::duration_cast<days>(age).count();
+    out.unit = RatesAge::Unit::day;
+  } else if (age >= hours(1)) {
+    out.count = std::chrono::duration_cast<hours>(age).count();
+    out.unit = RatesAge::Unit::hour;
+  } else {
+    out.count = std::chrono::duration_cast<minutes>(age).count();
+  }
+  return out;
+}
+
+std::string ratesDayText(const std::string& localeId, std::chrono::sys_days day) {
+  return dayText(icu::Locale(localeId.c_str()), day, {});
+}
+
 std::string ratesAgeText(const std::string& localeId, std::string_view date,
                          std::chrono::system_clock::time_point fetchedAt,
                          std::chrono::system_clock::time_point now, bool kept) {
   const icu::Locale locale(localeId.c_str());
-  const std::chrono::seconds age = ageOf(fetchedAt, now);
-  const bool underAMinute = age < minutes(1);
+  const RatesAge age = ratesAge(date, fetchedAt, now, kept);
+  const bool underAMinute = age.count == 0;
   std::string when;
   if (kept) {
     when = "kept " + (underAMinute ? std::string("under a minute") : lengthText(locale, age));
   } else {
     when = "fetched " + (underAMinute ? std::string("just now") : lengthText(locale, age) + " ago");
   }
-  const std::optional<std::chrono::sys_days> day = calendarDay(date);
-  if (!day) return "Rates " + when;
-  return "Rates of " + dayText(locale, *day, date) + ", " + when;
+  if (!age.day) return "Rates " + when;
+  return "Rates of " + dayText(locale, *age.day, date) + ", " + when;
 }
 
 std::chrono::milliseconds untilRatesAgeChanges(std::chrono::system_clock::time_point fetchedAt,

@@ -5,6 +5,7 @@
 #include "app/closing_click_filter.h"
 #include "app/popover_window.h"
 #include "app/popup_placement.h"
+#include "desktop/desktop_platform.h"
 
 namespace ovantic {
 namespace {
@@ -95,21 +96,12 @@ TEST(PopupPlacementLimits, AClickOnAWaylandBarHangsThePanelAgainstThatBar) {
   EXPECT_EQ(popupPosition(kPanel, anchorAtBar(QPoint(600, 0), kScreen)), QPoint(440, 1));
 }
 
-TEST(PopoverKind, WaylandGetsAToplevelX11AnUnmanagedWindowEverythingElseAPopup) {
-  EXPECT_EQ(popoverKindFor(u"wayland"), PopoverKind::toplevel);
-  EXPECT_EQ(popoverKindFor(u"wayland-egl"), PopoverKind::toplevel);
-  EXPECT_EQ(popoverKindFor(u"xcb"), PopoverKind::unmanaged);
-  for (const auto* name : {u"offscreen", u"cocoa", u"windows", u""}) {
-    EXPECT_EQ(popoverKindFor(name), PopoverKind::popup);
-  }
-}
-
-TEST(PopoverKind, OnlyPlatformsThatAlwaysCompositeGetATranslucentBackdrop) {
-  for (const auto* name : {u"wayland", u"wayland-egl", u"cocoa", u"windows"}) {
-    EXPECT_TRUE(alwaysComposited(name));
-  }
-  for (const auto* name : {u"xcb", u"offscreen", u"minimal", u""}) {
-    EXPECT_FALSE(alwaysComposited(name));
+TEST(DesktopPlatform, TheQtPluginNameTellsTheWindowingSystem) {
+  EXPECT_EQ(DesktopPlatform::windowingSystemOf(u"wayland"), WindowingSystem::wayland);
+  EXPECT_EQ(DesktopPlatform::windowingSystemOf(u"wayland-egl"), WindowingSystem::wayland);
+  EXPECT_EQ(DesktopPlatform::windowingSystemOf(u"xcb"), WindowingSystem::x11);
+  for (const auto* name : {u"offscreen", u"cocoa", u"windows", u"minimal", u""}) {
+    EXPECT_EQ(DesktopPlatform::windowingSystemOf(name), WindowingSystem::other);
   }
 }
 

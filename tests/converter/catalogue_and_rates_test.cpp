@@ -99,7 +99,7 @@ TEST(RememberedPair, CodeTheTableLacksWaitsForItsRate) {
   auto kept = std::make_shared<fakes::MemoryPreferences>();
   kept->values = {{"pair/from", "OMR"}, {"pair/to", "INR"}};
   auto view = openWith(kept);
-  view->applyRates(RateFeedResult{RateTable{{"INR", 83.0}, {"EUR", 0.9}}, "", "", ""});
+  view->applyRates(RateFeedResult{RateTable{{"INR", 83.0}, {"EUR", 0.9}}, "", "", "", {}});
   EXPECT_EQ(view->fromCurrency, "OMR");
   EXPECT_EQ(view->rateText, "No rate for OMR");
   EXPECT_EQ(view->resultText, "---");

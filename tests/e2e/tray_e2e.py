@@ -29,8 +29,6 @@ CONFIG = argparse.Namespace()
 # Where things are inside the panel, from its top-left corner.
 RESULT_OFFSET = (200, 210)
 FROM_PICKER_OFFSET = (64, 105)
-# How long the result shows "Copied!" and ignores clicks, with a margin.
-COPIED_FEEDBACK_S = 2.3
 # A point on the bare screen, away from the tray and from any panel placement.
 ELSEWHERE = (200, 500)
 
@@ -89,28 +87,45 @@ class TrayCase(unittest.TestCase):
         self.app.click_icon()
         return self.app.wait_open()
 
-    def copy_result(self, panel):
+    def copy_result(self, panel, timeout=5):
         """Clicks the result and returns what it put on the clipboard, or None if nothing."""
         self.desktop.clear_clipboard()
         self.desktop.click(panel[0] + RESULT_OFFSET[0], panel[1] + RESULT_OFFSET[1])
         try:
             return wait_for("a copy to the clipboard",
                             lambda: (text := self.desktop.clipboard()) != "<e2e marker>" and text,
-                            timeout=5)
+                            timeout=timeout)
         except Timeout:
             return None
 
     def copied_result(self, panel, expected):
         """The copied result once it reads `expected`. Until the rates have arrived the result
-        is a placeholder; a second copy must then wait out the first one's "Copied!" feedback,
-        during which the result takes no clicks."""
-        text = None
-        for _ in range(4):
-            text = self.copy_result(panel)
-            if text == expected:
-                break
-            time.sleep(COPIED_FEEDBACK_S)
-        return text
+        is a placeholder; while the "Copied!" feedback of an earlier copy shows, the result takes
+        no clicks, so it is clicked again until a copy comes. A copy takes a moment to reach
+        the clipboard (longer on Wayland), so each click is given one."""
+        last = []
+
+        def reads_expected():
+            text = self.copy_result(panel, timeout=3)
+            if text:
+                last.append(text)
+            return text == expected
+        try:
+            wait_for(f"the result to copy as {expected}", reads_expected, timeout=20,
+                     interval=0.1)
+        except Timeout:
+            pass
+        return last[-1] if last else None
+
+    def result_row(self, panel):
+        x, y = panel[0] + RESULT_OFFSET[0], panel[1] + RESULT_OFFSET[1]
+        return self.desktop.pixels(x - 150, y - 10, 260, 20)
+
+    def wait_copied_gone(self, panel):
+        """Waits until the "Copied!" of the copy just made has given way to the result again."""
+        copied = self.result_row(panel)
+        wait_for("the result to show again", lambda: self.result_row(panel) != copied,
+                 timeout=5, interval=0.1)
 
     def assertOnScreen(self, geometry):
         x, y, w, h = geometry
@@ -238,9 +253,11 @@ class TrayShell(TrayCase):
     def test_a_currency_found_by_typing_is_remembered_by_the_next_run(self):
         panel = self.open_panel()
         self.wait_requests(1)
+        windows = set(self.desktop.visible_windows("ovantic"))
         self.desktop.click(panel[0] + FROM_PICKER_OFFSET[0], panel[1] + FROM_PICKER_OFFSET[1])
-        # The list takes the keyboard once it is mapped; nothing outside shows when that is.
-        time.sleep(1.0)
+        # The list takes the keyboard as it is mapped.
+        wait_for("the currency list",
+                 lambda: set(self.desktop.visible_windows("ovantic")) - windows)
         self.desktop.type("swedish")
         self.desktop.keys("Return")
         # 83.12 rupees per dollar over 10.45 kronor per dollar.
@@ -285,7 +302,7 @@ class KeptRates(TrayCase):
         self.restart_app()
         panel = self.open_panel()
         self.assertEqual(self.copy_result(panel), "₹ 83.12")
-        time.sleep(COPIED_FEEDBACK_S)
+        self.wait_copied_gone(panel)
         self.shoot("kept-rates-services-down.png")
 
         # Cut short, the file gives no number at all, and the panel waits as with nothing kept.
@@ -307,7 +324,7 @@ class KeptRates(TrayCase):
         self.assertEqual(self.copied_result(panel, "₹ 83.12"), "₹ 83.12")
         with open(kept) as rewritten:
             self.assertEqual(json.load(rewritten)["rates"]["INR"], 83.12)
-        time.sleep(COPIED_FEEDBACK_S)
+        self.wait_copied_gone(panel)
         self.shoot("fetched-just-now.png")
 
 

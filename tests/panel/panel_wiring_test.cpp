@@ -444,7 +444,7 @@ class PanelWiringTest : public QObject {
       return fetched + *skip + (std::chrono::steady_clock::now() - start);
     };
     auto model = CurrencyConverterView::create(services);
-    model->applyRates(RateFeedResult{kRates, {}, "2026-09-29", "test"});
+    model->applyRates(RateFeedResult{kRates, {}, "2026-09-29", "test", {}});
     // The panel opens 80 ms before the rates are a minute old.
     *skip = std::chrono::milliseconds(59920);
     ConverterPanel panel(model);

@@ -1,4 +1,4 @@
-#include "panel/color_scheme_watcher.h"
+#include "desktop/portal/color_scheme_watcher.h"
 
 #include <QApplication>
 #include <QDBusMessage>
@@ -6,8 +6,6 @@
 #include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QStyle>
-
-#include "panel/panel_style.h"
 
 namespace ovantic {
 
@@ -29,10 +27,18 @@ QVariant unwrap(QVariant value) {
   return value;
 }
 
+bool isDark(const QPalette& palette) {
+  return palette.color(QPalette::Window).lightness() <
+         palette.color(QPalette::WindowText).lightness();
+}
+
 }  // namespace
 
-ColorSchemeWatcher::ColorSchemeWatcher(QDBusConnection bus, QObject* parent)
-    : QObject(parent), bus_(std::move(bus)), qtPalette_(QApplication::palette()) {
+ColorSchemeWatcher::ColorSchemeWatcher(QPalette darkPalette, QDBusConnection bus, QObject* parent)
+    : QObject(parent),
+      bus_(std::move(bus)),
+      qtPalette_(QApplication::palette()),
+      darkPalette_(std::move(darkPalette)) {
   if (!bus_.isConnected()) {
     QMetaObject::invokeMethod(this, &ColorSchemeWatcher::initialReadDone, Qt::QueuedConnection);
     return;
@@ -82,9 +88,9 @@ void ColorSchemeWatcher::take(const QVariant& value) {
 }
 
 void ColorSchemeWatcher::apply() {
-  const bool qtIsDark = style::isDark(qtPalette_);
+  const bool qtIsDark = isDark(qtPalette_);
   QPalette wanted = qtPalette_;
-  if (scheme_ == preferDark && !qtIsDark) wanted = style::darkPalette();
+  if (scheme_ == preferDark && !qtIsDark) wanted = darkPalette_;
   if (scheme_ == preferLight && qtIsDark) wanted = QApplication::style()->standardPalette();
   const bool override = wanted != qtPalette_;
   // Leave Qt's palette alone (and Qt free to follow its theme) until the desktop asks otherwise.

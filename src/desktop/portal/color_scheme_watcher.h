@@ -8,7 +8,8 @@
 
 namespace ovantic {
 
-// Follows the desktop's light or dark choice and gives the application the matching palette.
+// Follows the desktop's light or dark choice and gives the application the matching palette: Qt's
+// own light one, or the dark one it is handed.
 //
 // Qt 6.4 learns the colour scheme only from a platform theme plugin, and GNOME and most Wayland
 // desktops have none, so on a desktop set to dark the panel came up light. The choice is the
@@ -23,7 +24,8 @@ class ColorSchemeWatcher : public QObject {
   // The values of org.freedesktop.appearance color-scheme.
   enum Scheme : uint { noPreference = 0, preferDark = 1, preferLight = 2 };
 
-  explicit ColorSchemeWatcher(QDBusConnection bus = QDBusConnection::sessionBus(),
+  explicit ColorSchemeWatcher(QPalette darkPalette,
+                              QDBusConnection bus = QDBusConnection::sessionBus(),
                               QObject* parent = nullptr);
   // Gives the application back the palette Qt gave it.
   ~ColorSchemeWatcher() override;
@@ -44,6 +46,7 @@ class ColorSchemeWatcher : public QObject {
 
   QDBusConnection bus_;
   QPalette qtPalette_;
+  QPalette darkPalette_;
   std::optional<Scheme> scheme_;
   bool overriding_ = false;
 };
