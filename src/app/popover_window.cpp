@@ -5,8 +5,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
 
 #include "converter/currency_converter_view.h"
+#include "notation/amount_expression.h"
 #include "panel/converter_panel.h"
 #include "panel/visual_effect_view.h"
 
@@ -104,7 +106,10 @@ int PopoverWindow::fullestHeight(const CurrencyConverterView& like) {
   probeModel->fromCurrency = "USD";
   probeModel->toCurrency = "INR";
   probeModel->exchangeRates = {{"USD", 1.0}, {"INR", 83.12}};
-  probeModel->amountText = "999,999,999,999 b";
+  // The largest amount still shown rather than Invalid, in rupees: the longest result and units.
+  char largest[32];
+  std::snprintf(largest, sizeof largest, "%.2f", 0.999 * kLargestAmount / 83.12);
+  probeModel->amountText = largest;
   probeModel->convert();
   probeModel->rateText = "Failed to parse rates";
   probeModel->lastUpdatedText = "Rates of 28 September 2026, fetched 59 minutes ago";

@@ -36,6 +36,7 @@
 #include "desktop/x11/x11_click_observer.h"
 #include "desktop/xdg/autostart_entry.h"
 #include "doubles.h"
+#include "notation/amount_expression.h"
 #include "panel/converter_panel.h"
 #include "platform/qt/qt_rate_store.h"
 
@@ -241,7 +242,12 @@ class ShellTest : public QObject {
     const int fullest = PopoverWindow::fullestHeight(*model);
 
     model->exchangeRates = {{"USD", 1.0}, {"EUR", 0.92}, {"GBP", 0.79}, {"INR", 83.12}};
-    model->amountText = "999,999,999,999 b";
+    // The largest amount of this pair still shown rather than Invalid.
+    model->amountText =
+        QString::number(0.999 * kLargestAmount * model->exchangeRates[from.toStdString()] /
+                            model->exchangeRates[to.toStdString()],
+                        'f', 2)
+            .toStdString();
     model->convert();
     model->rateText = "Failed to parse rates";
     model->lastUpdatedText = "Rates of 28 September 2026, fetched 59 minutes ago";

@@ -26,8 +26,10 @@ from tray_app import RatesServer, TrayApp  # noqa: E402
 
 CONFIG = argparse.Namespace()
 
-# Where things are inside the panel, from its top-left corner.
-RESULT_OFFSET = (200, 210)
+# Where things are inside the panel, from its top-left corner. The result is right-aligned and its
+# button only as wide as its text, so the click goes near the right edge, where a short result
+# in a narrow font still is.
+RESULT_OFFSET = (280, 210)
 FROM_PICKER_OFFSET = (64, 105)
 # A point on the bare screen, away from the tray and from any panel placement.
 ELSEWHERE = (200, 500)
