@@ -1,5 +1,6 @@
 #include "app/app_delegate.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDBusConnection>
@@ -13,6 +14,7 @@
 #include "app/app_menu.h"
 #include "app/popover_window.h"
 #include "app/popup_placement.h"
+#include "desktop/gnome/shell_extension_link.h"
 #include "desktop/outside_click_monitor.h"
 #include "desktop/sni/status_notifier_item.h"
 #include "desktop/tray_icon.h"
@@ -26,6 +28,9 @@ namespace {
 
 // Only where nothing announces a tray: checking every two seconds costs nothing while idle.
 constexpr int kTrayPollMs = 2000;
+// At login the shell may enable its extensions after Ovantic has started.
+constexpr int kShellExtensionGraceMs = 10000;
+constexpr char kShellExtensionAdvised[] = "shellExtensionAdvised";
 
 // Launched from a menu on a desktop without a tray, the user would otherwise see nothing at all.
 void announceWaitingForTray() {
@@ -61,8 +66,18 @@ AppDelegate::AppDelegate(ConverterServices services, QObject* parent)
     : QObject(parent),
       services_(std::move(services)),
       menu_(std::make_unique<AppMenu>(AutostartEntry::forThisSession())),
-      trayWatch_(new TrayWatch(this)) {
+      trayWatch_(new TrayWatch(this)),
+      shellLink_(new ShellExtensionLink(QDBusConnection::sessionBus(), this)),
+      openAction_(new QAction(QStringLiteral("Open Ovantic"), this)) {
   clock_.start();
+  connect(openAction_, &QAction::triggered, this, &AppDelegate::openPopover);
+  connect(shellLink_, &ShellExtensionLink::extensionAppeared, this, &AppDelegate::setupMenuBarIcon);
+  connect(shellLink_, &ShellExtensionLink::extensionVanished, this, [this] {
+    // Back to the status notifier host or an XEmbed tray, whichever is there.
+    statusItem.reset();
+    if (trayWatch_->trayPresent()) setupMenuBarIcon();
+  });
+  connect(shellLink_, &ShellExtensionLink::closeRequested, this, &AppDelegate::closePopover);
   connect(menu_.get(), &AppMenu::aboutRequested, this, &AppDelegate::showAbout);
   connect(menu_.get(), &AppMenu::quitRequested, qApp, &QCoreApplication::quit,
           Qt::QueuedConnection);
@@ -100,7 +115,7 @@ AppDelegate::~AppDelegate() {
 
 void AppDelegate::applicationDidFinishLaunching() {
   hostSeenAtLaunch_ = trayWatch_->sniHostPresent();
-  if (hostSeenAtLaunch_ || trayWatch_->trayPresent()) {
+  if (shellLink_->extensionPresent() || hostSeenAtLaunch_ || trayWatch_->trayPresent()) {
     setupMenuBarIcon();
   } else {
     waitForTray();
@@ -111,6 +126,27 @@ void AppDelegate::applicationDidFinishLaunching() {
     trayWatch_->start();
     if (!statusItem && trayWatch_->trayPresent()) setupMenuBarIcon();
   });
+  if (isGnomeShellDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP"))) {
+    QTimer::singleShot(kShellExtensionGraceMs, this, &AppDelegate::adviseShellExtension);
+  }
+}
+
+bool AppDelegate::useShellExtension() {
+  if (!shellLink_->extensionPresent()) return false;
+  if (dynamic_cast<ShellExtensionItem*>(statusItem.get())) return true;
+  statusItem = std::make_unique<ShellExtensionItem>(shellLink_, QIcon(), QStringLiteral("Ovantic"));
+  connect(statusItem.get(), &TrayItem::activated, this, &AppDelegate::onActivated);
+  return true;
+}
+
+void AppDelegate::adviseShellExtension() {
+  const auto& preferences = services_.preferences;
+  if (shellLink_->extensionPresent() || !shellLink_->isListening()) return;
+  if (!shellExtensionInstalled()) return;
+  if (preferences && preferences->value(kShellExtensionAdvised)) return;
+  announceShellExtension(QDBusConnection::sessionBus());
+  // Once per user: whoever chose the AppIndicator route is not asked again at every login.
+  if (preferences) preferences->setValue(kShellExtensionAdvised, "1");
 }
 
 void AppDelegate::waitForTray() {
@@ -133,6 +169,7 @@ void AppDelegate::waitForTray() {
 }
 
 void AppDelegate::setupMenuBarIcon() {
+  if (useShellExtension()) return;
   // Asked at launch a moment ago already; two bus round trips saved on the way to the tray.
   const bool toHost = std::exchange(hostSeenAtLaunch_, false) || trayWatch_->sniHostPresent();
   // One item on the bus for the whole run: it follows restarted watchers by itself, and a second
@@ -143,9 +180,16 @@ void AppDelegate::setupMenuBarIcon() {
   const QString tip = QStringLiteral("Ovantic");
   statusItem.reset();
   if (toHost) {
-    statusItem = std::make_unique<StatusNotifierItem>(
+    auto item = std::make_unique<StatusNotifierItem>(
         icon, sniIconName(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), symbolicIconInstalled()),
         tip);
+    // From GNOME 45 on, the AppIndicator extension activates an item only on a double click and
+    // shows its menu on a single one: the menu's first entry opens the panel. GNOME 43's
+    // extension passes single clicks on, where a menu would open beside the panel.
+    if (gnomeShellMajorVersion(QDBusConnection::sessionBus()) >= 45) {
+      item->exportMenu({openAction_}, menu_.get());
+    }
+    statusItem = std::move(item);
   } else {
     statusItem = makeQtTrayItem(icon, tip);
   }

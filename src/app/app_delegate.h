@@ -10,11 +10,14 @@
 #include "converter/currency_converter_view.h"
 #include "desktop/tray_item.h"
 
+class QAction;
+
 namespace ovantic {
 
 class AppMenu;
 class OutsideClickMonitor;
 class PopoverWindow;
+class ShellExtensionLink;
 class TrayWatch;
 class X11ClickObserver;
 
@@ -79,10 +82,16 @@ class AppDelegate : public QObject {
 
   // The X11 watcher of clicks elsewhere, made at the first opening and kept; null elsewhere.
   X11ClickObserver* clickObserver();
+  // GNOME Shell with our extension: its button is the icon. Without it, the user hears of it once.
+  bool useShellExtension();
+  void adviseShellExtension();
 
   ConverterServices services_;
   std::unique_ptr<AppMenu> menu_;
   TrayWatch* trayWatch_;
+  ShellExtensionLink* shellLink_;
+  // The first entry of the icon's menu where a single click shows that menu.
+  QAction* openAction_;
   std::unique_ptr<X11ClickObserver> clickObserver_;
   // Where neither a session bus nor X11 can tell of a tray (macOS, Windows), Qt is asked now and
   // then instead.
