@@ -287,7 +287,7 @@ class GnomeCase(unittest.TestCase):
     def wait_closed(self, what):
         try:
             wait_for(f"the panel to close ({what})", lambda: self.session.panel() is None,
-                     timeout=5)
+                     timeout=10)
         except Timeout:
             self.shot("still-open")
             raise
