@@ -70,12 +70,14 @@ class DBusMenuAdaptor : public QDBusAbstractAdaptor {
   QStringList iconThemePath() const { return {}; }
 
  public slots:
-  // The menu is one level deep, so every request gets all of it.
-  uint GetLayout(int, int, const QStringList&, DBusMenuLayoutItem& layout) {
+  // The menu is one level deep, so every request gets all of it. The types are spelled in full:
+  // the bus looks them up by the names the slots give.
+  uint GetLayout(int, int, const QStringList&, ovantic::DBusMenuLayoutItem& layout) {
     layout = menu_->layout();
     return menu_->revision();
   }
-  QList<DBusMenuItemProperties> GetGroupProperties(const QList<int>& ids, const QStringList&) {
+  QList<ovantic::DBusMenuItemProperties> GetGroupProperties(const QList<int>& ids,
+                                                            const QStringList&) {
     return menu_->properties(ids);
   }
   QDBusVariant GetProperty(int id, const QString& name) {
