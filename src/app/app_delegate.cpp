@@ -1,5 +1,6 @@
 #include "app/app_delegate.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 #include "app/popover_window.h"
 #include "app/popup_placement.h"
 #include "app/tray_presence.h"
+#include "desktop/gnome/shell_extension_link.h"
 #include "desktop/outside_click_monitor.h"
 #include "desktop/sni/status_notifier_item.h"
 #include "desktop/tray_icon.h"
@@ -21,6 +23,10 @@
 namespace ovantic {
 
 namespace {
+
+// At login the shell may enable its extensions after Ovantic has started.
+constexpr int kShellExtensionGraceMs = 10000;
+constexpr char kShellExtensionAdvised[] = "shellExtensionAdvised";
 
 std::optional<QRect> usableAreaAround(QPoint point) {
   QScreen* screen = QGuiApplication::screenAt(point);
@@ -41,8 +47,18 @@ AppDelegate::AppDelegate(ConverterServices services, std::unique_ptr<DesktopPlat
       desktop_(std::move(desktop)),
       menu_(std::make_unique<AppMenu>(AutostartEntry::forThisSession())),
       tray_(new TrayPresence(
-          *desktop_, [this] { return statusItem.get(); }, this)) {
+          *desktop_, [this] { return statusItem.get(); }, this)),
+      shellLink_(new ShellExtensionLink(QDBusConnection::sessionBus(), this)),
+      openAction_(new QAction(QStringLiteral("Open Ovantic"), this)) {
   clock_.start();
+  connect(openAction_, &QAction::triggered, this, &AppDelegate::openPopover);
+  connect(shellLink_, &ShellExtensionLink::extensionAppeared, this, &AppDelegate::setupMenuBarIcon);
+  connect(shellLink_, &ShellExtensionLink::extensionVanished, this, [this] {
+    // Back to the status notifier host or an XEmbed tray, whichever is there.
+    statusItem.reset();
+    if (tray_->trayPresent()) setupMenuBarIcon();
+  });
+  connect(shellLink_, &ShellExtensionLink::closeRequested, this, &AppDelegate::closePopover);
   connect(menu_.get(), &AppMenu::aboutRequested, this, &AppDelegate::showAbout);
   connect(menu_.get(), &AppMenu::quitRequested, qApp, &QCoreApplication::quit,
           Qt::QueuedConnection);
@@ -57,10 +73,36 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-  tray_->launch();
+  // GNOME Shell with our extension shows the icon itself; the trays are still watched, for the
+  // day the extension goes.
+  const bool viaShell = shellLink_->extensionPresent();
+  if (viaShell) setupMenuBarIcon();
+  tray_->launch(viaShell);
+  if (isGnomeShellDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP"))) {
+    QTimer::singleShot(kShellExtensionGraceMs, this, &AppDelegate::adviseShellExtension);
+  }
+}
+
+bool AppDelegate::useShellExtension() {
+  if (!shellLink_->extensionPresent()) return false;
+  if (dynamic_cast<ShellExtensionItem*>(statusItem.get())) return true;
+  statusItem = std::make_unique<ShellExtensionItem>(shellLink_, QIcon(), QStringLiteral("Ovantic"));
+  connect(statusItem.get(), &TrayItem::activated, this, &AppDelegate::onActivated);
+  return true;
+}
+
+void AppDelegate::adviseShellExtension() {
+  const auto& preferences = services_.preferences;
+  if (shellLink_->extensionPresent() || !shellLink_->isListening()) return;
+  if (!shellExtensionInstalled()) return;
+  if (preferences && preferences->value(kShellExtensionAdvised)) return;
+  announceShellExtension(QDBusConnection::sessionBus());
+  // Once per user: whoever chose the AppIndicator route is not asked again at every login.
+  if (preferences) preferences->setValue(kShellExtensionAdvised, "1");
 }
 
 void AppDelegate::setupMenuBarIcon() {
+  if (useShellExtension()) return;
   const bool toHost = tray_->iconGoesToHost();
   // One item on the bus for the whole run: it follows restarted watchers by itself, and a second
   // one would show as a second icon.
@@ -70,9 +112,16 @@ void AppDelegate::setupMenuBarIcon() {
   const QString tip = QStringLiteral("Ovantic");
   statusItem.reset();
   if (toHost) {
-    statusItem = std::make_unique<StatusNotifierItem>(
+    auto item = std::make_unique<StatusNotifierItem>(
         icon, sniIconName(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), symbolicIconInstalled()),
         tip);
+    // From GNOME 45 on, the AppIndicator extension activates an item only on a double click and
+    // shows its menu on a single one: the menu's first entry opens the panel. GNOME 43's
+    // extension passes single clicks on, where a menu would open beside the panel.
+    if (gnomeShellMajorVersion(QDBusConnection::sessionBus()) >= 45) {
+      item->exportMenu({openAction_}, menu_.get());
+    }
+    statusItem = std::move(item);
   } else {
     statusItem = makeQtTrayItem(icon, tip);
   }

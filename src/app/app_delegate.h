@@ -10,10 +10,13 @@
 #include "desktop/desktop_platform.h"
 #include "desktop/tray_item.h"
 
+class QAction;
+
 namespace ovantic {
 
 class AppMenu;
 class PopoverWindow;
+class ShellExtensionLink;
 class TrayPresence;
 
 // The tray shell: one icon for the whole run, and while the panel is open, the window holding a
@@ -77,10 +80,17 @@ class AppDelegate : public QObject {
   // Where the tray offers a context menu beside the left click, the icon gets the menu too.
   void attachMenuToIcon();
 
+  // GNOME Shell with our extension: its button is the icon. Without it, the user hears of it once.
+  bool useShellExtension();
+  void adviseShellExtension();
+
   ConverterServices services_;
   std::unique_ptr<DesktopPlatform> desktop_;
   std::unique_ptr<AppMenu> menu_;
   TrayPresence* tray_;
+  ShellExtensionLink* shellLink_;
+  // The first entry of the icon's menu where a single click shows that menu.
+  QAction* openAction_;
   QElapsedTimer clock_;
   ClosingClickFilter closingClick_;
 };

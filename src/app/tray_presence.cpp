@@ -51,15 +51,17 @@ bool TrayPresence::holdsItemOnHost() const {
   return item && item->isStatusNotifierItem();
 }
 
-void TrayPresence::launch() {
+void TrayPresence::launch(bool iconElsewhere) {
   // The session bus is asked whether a host is there without waiting on it; a watcher that hangs
   // holds up nothing but this.
   if (!watch_->hostKnown()) {
-    watch_->whenHostKnown([this] { launch(); });
+    watch_->whenHostKnown([this, iconElsewhere] { launch(iconElsewhere); });
     return;
   }
   hostSeenAtLaunch_ = watch_->sniHostPresent();
-  if (hostSeenAtLaunch_ || watch_->trayPresent()) {
+  if (iconElsewhere) {
+    // Nothing to ask for or wait for yet; the watch below still follows the trays.
+  } else if (hostSeenAtLaunch_ || watch_->trayPresent()) {
     emit iconWanted();
   } else {
     waitForTray();
@@ -71,6 +73,8 @@ void TrayPresence::launch() {
     if (!currentItem_() && watch_->trayPresent()) emit iconWanted();
   });
 }
+
+bool TrayPresence::trayPresent() const { return watch_->trayPresent(); }
 
 bool TrayPresence::iconGoesToHost() {
   // Asked at launch a moment ago already; two bus round trips saved on the way to the tray.

@@ -22,8 +22,9 @@ class TrayPresence : public QObject {
                QObject* parent = nullptr);
 
   // At launch: asks for the icon at once where a tray runs, else waits for one; starts watching
-  // once the icon is up.
-  void launch();
+  // once the icon is up. With `iconElsewhere` (the shell shows it) it only starts watching.
+  void launch(bool iconElsewhere = false);
+  bool trayPresent() const;
   // Whether the icon should go to a status notifier host rather than to Qt's tray icon.
   bool iconGoesToHost();
 

@@ -358,8 +358,8 @@ class ShellDesktop(Desktop):
     def start_shell(self):
         getattr(self, f"_start_{self.shell.replace('-', '_')}")()
 
-    def _start_gnome(self):
-        # The shell dies without a system bus (its login manager proxy throws): a stand-in.
+    def start_system_bus(self):
+        # GNOME Shell dies without a system bus (its login manager proxy throws): a stand-in.
         path = os.path.join(self.runtime_dir, "system_bus")
         config = os.path.join(self.workdir, "system-bus.conf")
         with open(config, "w") as out:
@@ -367,6 +367,9 @@ class ShellDesktop(Desktop):
         self._quiet(["dbus-daemon", "--config-file", config, "--nofork", "--nopidfile"])
         wait_for("the stand-in system bus", lambda: os.path.exists(path))
         self.env["DBUS_SYSTEM_BUS_ADDRESS"] = f"unix:path={path}"
+
+    def _start_gnome(self):
+        self.start_system_bus()
         for key, value in (("disable-user-extensions", "false"),
                            ("enabled-extensions", "['ubuntu-appindicators@ubuntu.com']")):
             self.run("gsettings", "set", "org.gnome.shell", key, value)

@@ -7,7 +7,9 @@ built from them; scripts/test-package.sh builds and installs that).
 
 import argparse
 import configparser
+import json
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -26,6 +28,8 @@ EXPECTED_FILES = {
     "usr/share/metainfo/io.github.ovantic.Ovantic.metainfo.xml",
     "usr/share/icons/hicolor/scalable/apps/ovantic.svg",
     "usr/share/icons/hicolor/symbolic/apps/ovantic-symbolic.svg",
+    *(f"usr/share/gnome-shell/extensions/ovantic@ovantic.github.io/{f}"
+      for f in ("extension.js", "metadata.json", "ovantic-symbolic.svg")),
     "etc/xdg/autostart/ovantic.desktop",
 } | {f"usr/share/icons/hicolor/{n}x{n}/apps/ovantic.png" for n in ICON_SIZES}
 
@@ -101,6 +105,20 @@ class Install(unittest.TestCase):
         self.assertEqual(files_under(self.destdir),
                          {f.replace("etc/xdg", "opt/ovantic/etc/xdg", 1) if f.startswith("etc/")
                           else f for f in expected("opt/ovantic/")})
+
+    def test_the_shell_extension_is_in_the_format_of_the_shells_it_names(self):
+        self.install("/usr")
+        folder = os.path.join(self.destdir, "usr/share/gnome-shell/extensions",
+                              "ovantic@ovantic.github.io")
+        with open(os.path.join(folder, "metadata.json")) as metadata:
+            versions = json.load(metadata)["shell-version"]
+        with open(os.path.join(folder, "extension.js")) as extension:
+            source = extension.read()
+        # GNOME 45 and later import modules; 43 and 44 run a script that has no imports.
+        module = all(int(v) >= 45 for v in versions)
+        self.assertEqual("export default class" in source, module, versions)
+        self.assertEqual(bool(re.search(r"^import ", source, re.M)), module, versions)
+        self.assertEqual("function init(" in source, not module, versions)
 
     def test_the_installed_program_links_no_tls_library(self):
         # Qt loads its TLS backend at the first request; a TLS library the executable links

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include "desktop/sni/dbus_menu.h"
 #include "desktop/tray_icon.h"
 
 namespace ovantic {
@@ -111,7 +112,10 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
   SniToolTip toolTip() const { return {{}, {}, item_->toolTip(), {}}; }
   // A click opens the panel; the menu, where there is one, is for the right button.
   bool itemIsMenu() const { return false; }
-  QDBusObjectPath menu() const { return QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")); }
+  QDBusObjectPath menu() const {
+    return QDBusObjectPath(item_->hasMenu() ? QString::fromLatin1(DBusMenu::kObjectPath)
+                                            : QStringLiteral("/NO_DBUSMENU"));
+  }
 
  public slots:
   void Activate(int x, int y, const QDBusMessage& message) { item_->onActivate(x, y, message); }
@@ -191,6 +195,10 @@ StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& iconNam
 StatusNotifierItem::~StatusNotifierItem() {
   // The item goes only at exit or once its watcher has gone (an XEmbed tray then takes the
   // icon): there is no one to tell, only the path to free for an item made later.
+  // GNOME's AppIndicator extension keeps an item for as long as its connection lives, which is
+  // ours for the whole run: told that the item is passive, it hides it (the shell extension's
+  // button takes its place).
+  if (adaptor_) emit adaptor_->NewStatus(QStringLiteral("Passive"));
   if (exported_) bus_.unregisterObject(QString::fromLatin1(kObjectPath));
 }
 
@@ -203,7 +211,10 @@ void StatusNotifierItem::registerWithWatcher() {
   // GNOME's AppIndicator extension, given an item while the shell is still starting, shows its
   // loading placeholder for good: it loads the icon again only when told the icon changed.
   QTimer::singleShot(kIconReminderMs, this, [this] {
-    if (adaptor_) emit adaptor_->NewIcon();
+    if (!adaptor_) return;
+    emit adaptor_->NewIcon();
+    // An item made again after an earlier one of this run went passive shows again.
+    emit adaptor_->NewStatus(adaptor_->status());
   });
 }
 
@@ -221,6 +232,15 @@ void StatusNotifierItem::onActivate(int x, int y, const QDBusMessage& message) {
     bus_.send(message.createErrorReply(
         QStringLiteral("io.github.ovantic.Error.SingleClick"),
         QStringLiteral("Activated; answered as an error so that single clicks keep coming")));
+  }
+}
+
+void StatusNotifierItem::exportMenu(const QList<QAction*>& leading, QMenu* menu) {
+  if (!exported_ || menu_) return;
+  menu_ = new DBusMenu(bus_, leading, menu, this);
+  if (!menu_->isExported()) {
+    delete menu_;
+    menu_ = nullptr;
   }
 }
 

@@ -10,10 +10,13 @@
 
 #include "desktop/tray_item.h"
 
+class QAction;
 class QDBusServiceWatcher;
+class QMenu;
 
 namespace ovantic {
 
+class DBusMenu;
 class StatusNotifierItemAdaptor;
 
 // One picture of the icon as status notifier hosts take it: ARGB32 in network byte order.
@@ -65,6 +68,11 @@ class StatusNotifierItem : public TrayItem {
   // click opens may take the focus.
   void onActivationToken(const QString& token) { activationToken_ = token.toUtf8(); }
 
+  // Offers `leading` and then `menu`'s actions as the item's menu, for hosts that show a menu on
+  // a single click (GNOME's AppIndicator extension from GNOME 45 on).
+  void exportMenu(const QList<QAction*>& leading, QMenu* menu);
+  bool hasMenu() const { return menu_ != nullptr; }
+
   const QString& iconName() const { return iconName_; }
   const SniPixmapList& pixmaps() const;
 
@@ -81,6 +89,7 @@ class StatusNotifierItem : public TrayItem {
   bool exported_ = false;
   QDBusServiceWatcher* watcher_ = nullptr;
   StatusNotifierItemAdaptor* adaptor_ = nullptr;
+  DBusMenu* menu_ = nullptr;
 };
 
 }  // namespace ovantic
