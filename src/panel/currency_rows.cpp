@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "panel/currency_picker.h"
+#include "panel/panel_accessibility.h"
 #include "panel/panel_style.h"
 #include "panel/wrapping_label.h"
 
@@ -38,7 +39,7 @@ AmountRow::AmountRow(QWidget* parent)
 
   amountField_->setObjectName(QStringLiteral("amountField"));
   amountField_->setAccessibleName(QStringLiteral("Amount"));
-  // Set, so the placeholder does not stand in for it; typing replaces it with the result.
+  // Set, so the placeholder does not stand in for it.
   amountField_->setAccessibleDescription(
       QStringLiteral("Type an amount such as 2.5 cr or 45 lakh; Enter copies the result"));
   amountField_->setPlaceholderText(QStringLiteral("0"));
@@ -68,7 +69,7 @@ void AmountRow::setBadge(const QString& shortForm) {
     return;
   }
   badgeLabel_->setText(shortForm);
-  badge_->setAccessibleName(QStringLiteral("Unit: ") + shortForm);
+  updateAccessibleName(badge_, QStringLiteral("Unit: ") + shortForm);
   badge_->show();
 }
 
@@ -111,19 +112,20 @@ ResultRow::ResultRow(QWidget* parent)
 void ResultRow::showResult(const QString& resultText, const QString& spoken) {
   showingCopied_ = false;
   if (resultLabel_->text() != resultText) resultLabel_->setText(resultText);
-  resultArea_->setAccessibleName(spoken);
-  resultLabel_->setAccessibleName(spoken);
-  resultArea_->setAccessibleDescription(QStringLiteral("Result; press to copy"));
+  updateAccessibleName(resultArea_, spoken);
+  updateAccessibleName(resultLabel_, spoken);
+  updateAccessibleDescription(resultArea_, QStringLiteral("Result; press to copy"));
   resultArea_->setClickable(true);
   applyTextColor();
 }
 
-void ResultRow::showCopied(const QString& copied) {
+void ResultRow::showCopied(const QString& copied, const QString& spoken) {
   showingCopied_ = true;
   const QString text = copiedText + QLatin1Char(' ') + copied;
   if (resultLabel_->text() != text) resultLabel_->setText(text);
-  resultArea_->setAccessibleName(text);
-  resultLabel_->setAccessibleName(text);
+  const QString said = QStringLiteral("Copied ") + spoken;
+  updateAccessibleName(resultArea_, said);
+  updateAccessibleName(resultLabel_, said);
   resultArea_->setClickable(false);
   applyTextColor();
 }

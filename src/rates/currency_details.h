@@ -30,6 +30,10 @@ bool isCommonCurrency(std::string_view code);
 // The English name, or the empty text for a code ICU does not know.
 std::string currencyName(std::string_view code);
 
+// How many of the currency one says, in English: "Indian rupees" for 207.8 or 2 million, "euro"
+// for 1; the code for a code ICU does not know.
+std::string currencyPluralName(std::string_view code, double count);
+
 // ICU's English sign ("HK$", "₩"; the code itself where there is none); the code for a code ICU
 // does not know.
 std::string currencySign(std::string_view code);
