@@ -81,12 +81,13 @@ class ApplicationWithPopups : public QAccessibleApplication {
   }
 };
 
-// A menu entry with a check mark, such as "Start at login". Qt 6.4 gives it a plain menu item's
-// role and no "checkable" state, so Orca never says whether it is on; as a check box it says
-// "checked" or "not checked".
-class CheckableMenuItem : public QAccessibleInterface, public QAccessibleActionInterface {
+// The program's menus. Qt 6.4 gives an entry with a check mark, such as "Start at login", a plain
+// menu item's role and no "checkable" state, so Orca never says whether it is on; as a check box it
+// says "checked" or "not checked". Qt's own menu finds among its children only what is a menu item
+// or separator, so the menu is ours too.
+class MenuEntry : public QAccessibleInterface, public QAccessibleActionInterface {
  public:
-  CheckableMenuItem(QMenu* menu, QAction* action) : menu_(menu), action_(action) {}
+  MenuEntry(QMenu* menu, QAction* action) : menu_(menu), action_(action) {}
 
   void* interface_cast(QAccessible::InterfaceType type) override {
     return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
@@ -112,22 +113,28 @@ class CheckableMenuItem : public QAccessibleInterface, public QAccessibleActionI
     const QRect area = menu_->actionGeometry(action_);
     return {menu_->mapToGlobal(area.topLeft()), area.size()};
   }
-  QAccessible::Role role() const override { return QAccessible::CheckBox; }
+  QAccessible::Role role() const override {
+    if (action_ && action_->isSeparator()) return QAccessible::Separator;
+    return action_ && action_->isCheckable() ? QAccessible::CheckBox : QAccessible::MenuItem;
+  }
   QAccessible::State state() const override {
     QAccessible::State state;
     if (!isValid()) return state;
-    state.invisible = !menu_->isVisible();
-    state.focusable = true;
+    state.invisible = !menu_->isVisible() || !action_->isVisible();
+    state.focusable = !action_->isSeparator();
     state.focused = menu_->activeAction() == action_;
-    state.checkable = true;
+    state.checkable = action_->isCheckable();
     state.checked = action_->isChecked();
     state.disabled = !action_->isEnabled();
     return state;
   }
 
-  QStringList actionNames() const override { return {toggleAction()}; }
+  QStringList actionNames() const override {
+    if (!action_ || action_->isSeparator()) return {};
+    return {action_->isCheckable() ? toggleAction() : pressAction()};
+  }
   void doAction(const QString& name) override {
-    if (name == toggleAction() && action_) action_->trigger();
+    if (action_ && actionNames().contains(name)) action_->trigger();
   }
   QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
@@ -136,12 +143,37 @@ class CheckableMenuItem : public QAccessibleInterface, public QAccessibleActionI
   QPointer<QAction> action_;
 };
 
-QAccessibleInterface* panelInterface(const QString&, QObject* object) {
-  if (auto* action = qobject_cast<QAction*>(object); action && action->isCheckable()) {
-    for (QObject* owner : action->associatedObjects()) {
-      if (auto* menu = qobject_cast<QMenu*>(owner)) return new CheckableMenuItem(menu, action);
-    }
+class MenuAccessible : public QAccessibleWidget {
+ public:
+  explicit MenuAccessible(QMenu* menu) : QAccessibleWidget(menu, QAccessible::PopupMenu) {}
+
+  int childCount() const override { return static_cast<int>(menu()->actions().size()); }
+  QAccessibleInterface* child(int index) const override {
+    const QList<QAction*> actions = menu()->actions();
+    if (index < 0 || index >= actions.size()) return nullptr;
+    QAction* action = actions.at(index);
+    // Kept by Qt's cache against the action, so each entry keeps one identity for Orca.
+    if (QAccessibleInterface* known = QAccessible::queryAccessibleInterface(action)) return known;
+    auto* entry = new MenuEntry(menu(), action);
+    QAccessible::registerAccessibleInterface(entry);
+    return entry;
   }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    return child ? static_cast<int>(
+                       menu()->actions().indexOf(qobject_cast<QAction*>(child->object())))
+                 : -1;
+  }
+  QAccessibleInterface* childAt(int x, int y) const override {
+    QAction* action = menu()->actionAt(menu()->mapFromGlobal(QPoint(x, y)));
+    return action ? child(static_cast<int>(menu()->actions().indexOf(action))) : nullptr;
+  }
+
+ private:
+  QMenu* menu() const { return static_cast<QMenu*>(widget()); }
+};
+
+QAccessibleInterface* panelInterface(const QString&, QObject* object) {
+  if (auto* menu = qobject_cast<QMenu*>(object)) return new MenuAccessible(menu);
   if (object == qApp && qobject_cast<QApplication*>(object)) return new ApplicationWithPopups;
   if (auto* card = qobject_cast<RoundedCard*>(object)) {
     // A card that took clicks once keeps its tab stop, and so its button role, while it shows

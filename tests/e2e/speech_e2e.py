@@ -195,6 +195,8 @@ class SpokenPanel(unittest.TestCase):
 
         # Past the source picker to the menu button: its check item says whether it is on.
         self.step("shift+Tab", "shift+Tab", "space")
+        orca.wait_said("Menu")
+        self.step("Down")
         orca.wait_said("Start at login", "not checked")
 
 
