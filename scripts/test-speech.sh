@@ -5,9 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Orca speaks through speech-dispatcher; espeak-ng is a voice it can load (no sound card needed:
-# what is said is read from Orca's log).
-packages=(orca speech-dispatcher espeak-ng)
+# Orca speaks through speech-dispatcher; the suite gives it a silent voice and reads what is said
+# from Orca's log, so no synthesiser or sound card is needed.
+packages=(orca speech-dispatcher)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
