@@ -109,6 +109,11 @@ class CurrencyConverterView : public std::enable_shared_from_this<CurrencyConver
   std::string formatValueWithCurrency(double value, UnitType unit, std::string_view currency) const;
   std::string extractNumericValue(std::string_view text) const;
   std::string extractValueWithCurrency(std::string_view text) const;
+  // An amount as a listener follows it: the number as shown, the unit as a word and the target
+  // currency's name ("207.8 crore Indian rupees"). A result without a number ("---", "Invalid")
+  // comes back as it is.
+  std::string spokenResult(std::string_view text) const;
+  std::string spokenAmount(double value, UnitType unit) const;
   // Swaps the pair; the amount becomes the shown result, number and unit, as typed text. Ends
   // with the change handlers, like the edits below.
   void swapCurrencies();

@@ -107,4 +107,26 @@ std::string CurrencyConverterView::extractValueWithCurrency(std::string_view tex
   return symbol + " " + withoutFlagAndCommas(text, toCurrency);
 }
 
+std::string CurrencyConverterView::spokenResult(std::string_view text) const {
+  const auto shown = numberInResult(text);
+  if (!shown) return std::string(text);
+  const auto [number, unit] = *shown;
+  // The number as the screen shows it, between the flag and the unit's short form.
+  std::vector<std::string_view> pieces = splitAtSpaces(text);
+  if (unit != UnitType::none) pieces.pop_back();
+  std::string said;
+  for (std::size_t i = 1; i < pieces.size(); ++i) {
+    if (i > 1) said += ' ';
+    said += pieces[i];
+  }
+  if (unit != UnitType::none) said += " " + std::string(unit.rawValue());
+  return said + " " + currencyPluralName(toCurrency, number * unit.multiplier());
+}
+
+std::string CurrencyConverterView::spokenAmount(double value, UnitType unit) const {
+  std::string said = formatConversionValue(value, UnitType::none);
+  if (unit != UnitType::none) said += " " + std::string(unit.rawValue());
+  return said + " " + currencyPluralName(toCurrency, value * unit.multiplier());
+}
+
 }  // namespace ovantic

@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "panel/flag_image.h"
+#include "panel/panel_accessibility.h"
 #include "panel/panel_style.h"
 #include "panel/rounded_card.h"
 #include "panel/wrapping_label.h"
@@ -50,8 +51,8 @@ void AllConversionsView::setExact(const QString& label, const QString& text, boo
   // As on the other lines, the copied amount stays in view, and the name says the amount alone.
   const QString shown = copied ? copiedText() + QLatin1Char(' ') + text : text;
   if (exact_.value->text() != shown) exact_.value->setText(shown);
-  exact_.card->setAccessibleName(shown);
-  exact_.card->setAccessibleDescription(tr("Exact amount; press to copy"));
+  updateAccessibleName(exact_.card, shown);
+  updateAccessibleDescription(exact_.card, tr("Exact amount; press to copy"));
   styleExact();
 }
 
@@ -150,12 +151,13 @@ void AllConversionsView::refreshValues() {
     const QString text = copied ? copiedText() + QLatin1Char(' ') + value : value;
     if (line.value->text() != text) line.value->setText(text);
     // Said as words ("20,780 lakh"): the short form alone means nothing read aloud.
-    QString spoken = formatValue_(entry.value, UnitType::none);
-    if (entry.unit != UnitType::none) {
+    QString spoken = spokenValue ? spokenValue(entry.value, entry.unit)
+                                 : formatValue_(entry.value, UnitType::none);
+    if (!spokenValue && entry.unit != UnitType::none) {
       spoken += QLatin1Char(' ') + QString::fromUtf8(entry.unit.rawValue());
     }
-    line.card->setAccessibleName(copied ? copiedText() + QLatin1Char(' ') + spoken : spoken);
-    line.card->setAccessibleDescription(tr("Press to copy"));
+    updateAccessibleName(line.card, copied ? tr("Copied %1").arg(spoken) : spoken);
+    updateAccessibleDescription(line.card, tr("Press to copy"));
     styleLine(index);
   }
 }

@@ -45,6 +45,8 @@ class AllConversionsView : public QWidget {
   // Runs with the entry of a clicked line.
   std::function<void(const ConversionEntry&)> onLineClicked;
   std::function<void()> onExactClicked;
+  // What a screen reader says for a line's amount, in words; unset, the number and unit's word.
+  ValueFormatter spokenValue;
 
  private:
   struct Line {

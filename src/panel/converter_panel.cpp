@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QShortcut>
 #include <QTimer>
-#include <algorithm>
 
 #include "converter/currency_converter_view.h"
 #include "notation/unit_type.h"
@@ -63,9 +62,11 @@ class ConverterPanel::Private {
   // differently; a hidden panel has no timer at all.
   void scheduleAgeing();
 
-  // The result as said aloud and copied: the currency sign and amount, no flag.
+  // The result as said aloud: the amount, the unit and the currency in words.
   QString spokenResult() const;
   void copyResult();
+  // After a copy, says what went out.
+  void confirmCopy(bool copied, const QString& spoken);
   void refresh();
 
   ConverterPanel* q;
@@ -76,6 +77,7 @@ class ConverterPanel::Private {
   UnitConversionView* conversion = nullptr;
   FooterView* footer = nullptr;
   FocusRing* focusRing = nullptr;
+  Announcer* announcer = nullptr;
   QTimer announceTimer;
   QTimer* ageing = nullptr;
 
@@ -102,6 +104,7 @@ void ConverterPanel::Private::build() {
       });
   conversion = new UnitConversionView(list, q);
   footer = new FooterView(q);
+  announcer = new Announcer(q);
 
   auto* root = new QVBoxLayout(q);
   root->setContentsMargins(16, 14, 16, 14);
@@ -135,11 +138,13 @@ void ConverterPanel::Private::build() {
                    [this](const QString& code) {
                      model->selectFromCurrency(code.toStdString());
                      sync();
+                     announceTimer.start();
                    });
   QObject::connect(resultRow->picker(), &CurrencyPicker::currencySelected, q,
                    [this](const QString& code) {
                      model->selectToCurrency(code.toStdString());
                      sync();
+                     announceTimer.start();
                    });
   // textEdited fires for the user's edits only, not for the redraw's own setText.
   QObject::connect(amountRow->amountField(), &QLineEdit::textEdited, q,
@@ -155,19 +160,28 @@ void ConverterPanel::Private::build() {
   announceTimer.setSingleShot(true);
   announceTimer.setInterval(kAnnounceAfterMs);
   QObject::connect(&announceTimer, &QTimer::timeout, q,
-                   [this] { announce(conversion->fromUnitRow()->amountField(), spokenResult()); });
+                   [this] { announcer->announce(spokenResult()); });
   QObject::connect(conversion->swapButton(), &QAbstractButton::clicked, q, [this] {
     model->swapCurrencies();
     sync();
+    announceTimer.start();
   });
   QObject::connect(resultRow->resultArea(), &RoundedCard::clicked, q, [this] { copyResult(); });
+  list->spokenValue = [weak = std::weak_ptr<CurrencyConverterView>(model)](double value,
+                                                                           UnitType unit) {
+    const auto converter = weak.lock();
+    return converter ? qs(converter->spokenAmount(value, unit)) : QString();
+  };
   list->onLineClicked = [this](const ConversionEntry& entry) {
     model->copyConversion(entry);
     sync();
+    confirmCopy(model->copiedUnit == entry.unit, qs(model->spokenAmount(entry.value, entry.unit)));
   };
   list->onExactClicked = [this] {
+    const bool before = model->showCopiedForExact;
     model->copyExact();
     sync();
+    confirmCopy(!before && model->showCopiedForExact, qs(model->exactText));
   };
 
   // Reading order for the keyboard: refresh, then the rows top to bottom, then the credit.
@@ -213,12 +227,18 @@ QString ConverterPanel::Private::spokenResult() const {
   const bool hasDigits = std::any_of(model->resultText.begin(), model->resultText.end(),
                                      [](char c) { return c >= '0' && c <= '9'; });
   if (!hasDigits) return ModelTexts::result(*model);
-  return qs(model->extractValueWithCurrency(model->resultText));
+  return qs(model->spokenResult(model->resultText));
 }
 
 void ConverterPanel::Private::copyResult() {
+  const bool before = model->showCopiedForMain;
   model->copyResult();
   sync();
+  confirmCopy(!before && model->showCopiedForMain, spokenResult());
+}
+
+void ConverterPanel::Private::confirmCopy(bool copied, const QString& spoken) {
+  if (copied) announcer->announce(tr("Copied %1").arg(spoken));
 }
 
 void ConverterPanel::Private::refresh() {
@@ -255,7 +275,7 @@ void ConverterPanel::Private::redraw() {
   ResultRow* resultRow = conversion->toUnitRow();
   resultRow->picker()->setCurrency(qs(m.toCurrency));
   if (m.showCopiedForMain) {
-    resultRow->showCopied(spokenResult());
+    resultRow->showCopied(qs(m.extractValueWithCurrency(m.resultText)), spokenResult());
   } else {
     resultRow->showResult(ModelTexts::result(m), spokenResult());
   }

@@ -7,6 +7,7 @@
 #include "converter/currency_converter_view.h"
 #include "panel/currency_popup.h"
 #include "panel/panel_style.h"
+#include "rates/currency_details.h"
 
 namespace ovantic {
 
@@ -58,7 +59,10 @@ void CurrencyPicker::setCurrency(const QString& code) {
   if (code == code_) return;
   code_ = code;
   setText(code);
-  setAccessibleName(role_ + QStringLiteral(": ") + code);
+  // Said by name: a code alone is three letters read out one by one.
+  const QString name = QString::fromStdString(currencyName(code.toStdString()));
+  setAccessibleName(role_ + QStringLiteral(": ") +
+                    (name.isEmpty() ? code : name + QStringLiteral(" (") + code + ')'));
   updateGeometry();
   update();
 }

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "panel/currency_picker.h"
+#include "panel/panel_accessibility.h"
 #include "panel/panel_style.h"
 #include "panel/wrapping_label.h"
 
@@ -41,7 +42,7 @@ AmountRow::AmountRow(QWidget* parent)
 
   amountField_->setObjectName(QStringLiteral("amountField"));
   amountField_->setAccessibleName(tr("Amount"));
-  // Set, so the placeholder does not stand in for it; typing replaces it with the result.
+  // Set, so the placeholder does not stand in for it.
   amountField_->setAccessibleDescription(
       tr("Type an amount such as 2.5 cr or 45 lakh; Enter copies the result"));
   amountField_->setPlaceholderText(QStringLiteral("0"));
@@ -71,7 +72,7 @@ void AmountRow::setBadge(const QString& shortForm) {
     return;
   }
   badgeLabel_->setText(shortForm);
-  badge_->setAccessibleName(tr("Unit: %1").arg(shortForm));
+  updateAccessibleName(badge_, tr("Unit: %1").arg(shortForm));
   badge_->show();
 }
 
@@ -114,19 +115,20 @@ ResultRow::ResultRow(QWidget* parent)
 void ResultRow::showResult(const QString& resultText, const QString& spoken) {
   showingCopied_ = false;
   if (resultLabel_->text() != resultText) resultLabel_->setText(resultText);
-  resultArea_->setAccessibleName(spoken);
-  resultLabel_->setAccessibleName(spoken);
-  resultArea_->setAccessibleDescription(tr("Result; press to copy"));
+  updateAccessibleName(resultArea_, spoken);
+  updateAccessibleName(resultLabel_, spoken);
+  updateAccessibleDescription(resultArea_, tr("Result; press to copy"));
   resultArea_->setClickable(true);
   applyTextColor();
 }
 
-void ResultRow::showCopied(const QString& copied) {
+void ResultRow::showCopied(const QString& copied, const QString& spoken) {
   showingCopied_ = true;
   const QString text = copiedText() + QLatin1Char(' ') + copied;
   if (resultLabel_->text() != text) resultLabel_->setText(text);
-  resultArea_->setAccessibleName(text);
-  resultLabel_->setAccessibleName(text);
+  const QString said = tr("Copied %1").arg(spoken);
+  updateAccessibleName(resultArea_, said);
+  updateAccessibleName(resultLabel_, said);
   resultArea_->setClickable(false);
   applyTextColor();
 }

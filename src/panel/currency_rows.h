@@ -51,7 +51,7 @@ class ResultRow : public RoundedCard {
   void showResult(const QString& resultText, const QString& spoken);
   // "Copied!" in green with the copied amount still beside it; the area takes no clicks until
   // showResult() again.
-  void showCopied(const QString& copied);
+  void showCopied(const QString& copied, const QString& spoken);
   bool isShowingCopied() const { return showingCopied_; }
   void applyStyle(const QPalette& palette);
 

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include "panel/panel_accessibility.h"
 #include "panel/panel_style.h"
 #include "panel/underline_on_hover.h"
 
@@ -91,7 +92,7 @@ namespace {
 
 void setLine(QLabel* label, const QString& text) {
   if (label->text() != text) label->setText(text);
-  label->setAccessibleName(text);
+  updateAccessibleName(label, text);
   label->setFocusPolicy(text.isEmpty() ? Qt::NoFocus : Qt::TabFocus);
 }
 

@@ -3,7 +3,10 @@
 #include <QAccessible>
 #include <QAccessibleObject>
 #include <QAccessibleWidget>
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QPointer>
 #include <QWidget>
 #include <QtGlobal>
 #include <functional>
@@ -37,11 +40,6 @@ class PressableAccessible : public QAccessibleWidget {
       return;
     }
     QAccessibleWidget::doAction(actionName);
-  }
-
-  QStringList keyBindingsForAction(const QString& actionName) const override {
-    if (actionName == pressAction()) return {QStringLiteral("Return"), QStringLiteral("space")};
-    return QAccessibleWidget::keyBindingsForAction(actionName);
   }
 
  private:
@@ -83,7 +81,99 @@ class ApplicationWithPopups : public QAccessibleApplication {
   }
 };
 
+// The program's menus. Qt 6.4 gives an entry with a check mark, such as "Start at login", a plain
+// menu item's role and no "checkable" state, so Orca never says whether it is on; as a check box it
+// says "checked" or "not checked". Qt's own menu finds among its children only what is a menu item
+// or separator, so the menu is ours too.
+class MenuEntry : public QAccessibleInterface, public QAccessibleActionInterface {
+ public:
+  MenuEntry(QMenu* menu, QAction* action) : menu_(menu), action_(action) {}
+
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                : nullptr;
+  }
+  bool isValid() const override { return !menu_.isNull() && !action_.isNull(); }
+  QObject* object() const override { return action_; }
+  QWindow* window() const override { return menu_ ? menu_->windowHandle() : nullptr; }
+  QAccessibleInterface* parent() const override {
+    return QAccessible::queryAccessibleInterface(menu_);
+  }
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int childCount() const override { return 0; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+  QString text(QAccessible::Text t) const override {
+    if (t != QAccessible::Name || !action_) return {};
+    return QString(action_->text()).remove(QLatin1Char('&'));
+  }
+  void setText(QAccessible::Text, const QString&) override {}
+  QRect rect() const override {
+    if (!isValid()) return {};
+    const QRect area = menu_->actionGeometry(action_);
+    return {menu_->mapToGlobal(area.topLeft()), area.size()};
+  }
+  QAccessible::Role role() const override {
+    if (action_ && action_->isSeparator()) return QAccessible::Separator;
+    return action_ && action_->isCheckable() ? QAccessible::CheckBox : QAccessible::MenuItem;
+  }
+  QAccessible::State state() const override {
+    QAccessible::State state;
+    if (!isValid()) return state;
+    state.invisible = !menu_->isVisible() || !action_->isVisible();
+    state.focusable = !action_->isSeparator();
+    state.focused = menu_->activeAction() == action_;
+    state.checkable = action_->isCheckable();
+    state.checked = action_->isChecked();
+    state.disabled = !action_->isEnabled();
+    return state;
+  }
+
+  QStringList actionNames() const override {
+    if (!action_ || action_->isSeparator()) return {};
+    return {action_->isCheckable() ? toggleAction() : pressAction()};
+  }
+  void doAction(const QString& name) override {
+    if (action_ && actionNames().contains(name)) action_->trigger();
+  }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+ private:
+  QPointer<QMenu> menu_;
+  QPointer<QAction> action_;
+};
+
+class MenuAccessible : public QAccessibleWidget {
+ public:
+  explicit MenuAccessible(QMenu* menu) : QAccessibleWidget(menu, QAccessible::PopupMenu) {}
+
+  int childCount() const override { return static_cast<int>(menu()->actions().size()); }
+  QAccessibleInterface* child(int index) const override {
+    const QList<QAction*> actions = menu()->actions();
+    if (index < 0 || index >= actions.size()) return nullptr;
+    QAction* action = actions.at(index);
+    // Kept by Qt's cache against the action, so each entry keeps one identity for Orca.
+    if (QAccessibleInterface* known = QAccessible::queryAccessibleInterface(action)) return known;
+    auto* entry = new MenuEntry(menu(), action);
+    QAccessible::registerAccessibleInterface(entry);
+    return entry;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    return child ? static_cast<int>(
+                       menu()->actions().indexOf(qobject_cast<QAction*>(child->object())))
+                 : -1;
+  }
+  QAccessibleInterface* childAt(int x, int y) const override {
+    QAction* action = menu()->actionAt(menu()->mapFromGlobal(QPoint(x, y)));
+    return action ? child(static_cast<int>(menu()->actions().indexOf(action))) : nullptr;
+  }
+
+ private:
+  QMenu* menu() const { return static_cast<QMenu*>(widget()); }
+};
+
 QAccessibleInterface* panelInterface(const QString&, QObject* object) {
+  if (auto* menu = qobject_cast<QMenu*>(object)) return new MenuAccessible(menu);
   if (object == qApp && qobject_cast<QApplication*>(object)) return new ApplicationWithPopups;
   if (auto* card = qobject_cast<RoundedCard*>(object)) {
     // A card that took clicks once keeps its tab stop, and so its button role, while it shows
@@ -94,6 +184,9 @@ QAccessibleInterface* panelInterface(const QString&, QObject* object) {
           return card->focusPolicy() != Qt::NoFocus ? QAccessible::Button : QAccessible::Grouping;
         },
         [card] { card->click(); });
+  }
+  if (auto* announcer = qobject_cast<Announcer*>(object)) {
+    return new QAccessibleWidget(announcer, QAccessible::Notification);
   }
   if (auto* link = qobject_cast<LinkLabel*>(object)) {
     return new PressableAccessible(
@@ -112,16 +205,28 @@ void installPanelAccessibility() {
   Q_UNUSED(installed);
 }
 
-void announce(QWidget* focused, const QString& text) {
-  if (!focused || text.isEmpty()) return;
-#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
-  QAccessibleAnnouncementEvent event(focused, text);
-  QAccessible::updateAccessibility(&event);
-#else
-  // The description changes only if the text does; saying the same result twice would be noise.
-  if (focused->accessibleDescription() == text) return;
-  focused->setAccessibleDescription(text);
-#endif
+void updateAccessibleName(QWidget* widget, const QString& name) {
+  if (widget->accessibleName() != name) widget->setAccessibleName(name);
+}
+
+void updateAccessibleDescription(QWidget* widget, const QString& description) {
+  if (widget->accessibleDescription() != description) widget->setAccessibleDescription(description);
+}
+
+Announcer::Announcer(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("announcer"));
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+  setFocusPolicy(Qt::NoFocus);
+  setGeometry(0, 0, 1, 1);
+  hide();
+}
+
+void Announcer::announce(const QString& text) {
+  if (text.isEmpty()) return;
+  // Orca speaks a notification as it comes into view, so each text needs a fresh showing.
+  hide();
+  setAccessibleName(text);
+  show();
 }
 
 }  // namespace ovantic

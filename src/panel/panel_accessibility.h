@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QString>
-
-class QWidget;
+#include <QWidget>
 
 namespace ovantic {
 
@@ -12,9 +11,22 @@ namespace ovantic {
 // accessibility bridge first asks; the widgets themselves stay plain QWidget subclasses.
 void installPanelAccessibility();
 
-// Has a screen reader speak `text` on behalf of `focused`, the widget that holds the keyboard.
-// Qt 6.8 carries a real announcement; older Qt has none, so the focused widget's description
-// becomes the text, a change that Orca speaks for the object with the focus.
-void announce(QWidget* focused, const QString& text);
+// Qt tells assistive technology of every name or description set, changed or not, and each redraw
+// sets them all: Orca then falls seconds behind working through the flood. These tell of a change
+// only.
+void updateAccessibleName(QWidget* widget, const QString& name);
+void updateAccessibleDescription(QWidget* widget, const QString& description);
+
+// Has a screen reader say a text once, wherever the keyboard is: the result after typing pauses,
+// what a copy put on the clipboard. It is an invisible notification that is shown anew for each
+// text, which Orca speaks on every Qt; a changed name or description of the focused widget is
+// dropped by Orca 43 (Qt 6.4 sends the object, not the text, with the change).
+class Announcer : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Announcer(QWidget* parent);
+  void announce(const QString& text);
+};
 
 }  // namespace ovantic

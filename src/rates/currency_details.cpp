@@ -3,6 +3,7 @@
 #include <unicode/ucurr.h>
 #include <unicode/uenum.h>
 #include <unicode/uloc.h>
+#include <unicode/upluralrules.h>
 #include <unicode/ures.h>
 #include <unicode/ustring.h>
 
@@ -160,6 +161,34 @@ const std::vector<std::string>& commonCurrencies() {
     return std::vector<std::string>(set.begin(), set.end());
   }();
   return codes;
+}
+
+std::string currencyPluralName(std::string_view code, double count) {
+  if (!isUpperCode(code, 3)) return std::string(code);
+  // English plural rules: the names are English too.
+  UErrorCode status = U_ZERO_ERROR;
+  const std::unique_ptr<UPluralRules, decltype(&uplrules_close)> rules(
+      uplrules_open(kLanguage, &status), &uplrules_close);
+  UChar keyword[16];
+  int32_t keywordLength =
+      U_SUCCESS(status) ? uplrules_select(rules.get(), count, keyword, 16, &status) : 0;
+  char plural[16] = "other";
+  if (U_SUCCESS(status) && keywordLength > 0 && keywordLength < 16) {
+    u_UCharsToChars(keyword, plural, keywordLength);
+    plural[keywordLength] = 0;
+  }
+  UChar isoCode[4];
+  u_charsToUChars(code.data(), isoCode, 3);
+  isoCode[3] = 0;
+  status = U_ZERO_ERROR;
+  UBool isChoiceFormat = false;
+  int32_t length = 0;
+  const UChar* text =
+      ucurr_getPluralName(isoCode, kLanguage, &isChoiceFormat, plural, &length, &status);
+  if (U_FAILURE(status) || status == U_USING_DEFAULT_WARNING || text == nullptr) {
+    return std::string(code);
+  }
+  return utf8(text, length);
 }
 
 std::string currencySign(std::string_view code) {

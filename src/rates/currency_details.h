@@ -37,6 +37,9 @@ std::string currencyNameForMany(std::string_view code);
 
 // The current ISO 4217 currencies in common use (isCommonCurrency), in code order.
 const std::vector<std::string>& commonCurrencies();
+// How many of the currency one says, in English: "Indian rupees" for 207.8 or 2 million, "euro"
+// for 1; the code for a code ICU does not know.
+std::string currencyPluralName(std::string_view code, double count);
 
 // ICU's English sign ("HK$", "₩"; the code itself where there is none); the code for a code ICU
 // does not know.
