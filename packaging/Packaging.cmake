@@ -52,10 +52,3 @@ install(CODE "
   file(INSTALL DESTINATION \"\${ovantic_autostart_dir}\" TYPE FILE
        RENAME ovantic.desktop FILES \"${ovantic_autostart_entry}\")
 ")
-
-# The GNOME Shell extension, once it exists, brings its own install rules (where GNOME Shell
-# looks for it) and so becomes part of every install and of the package.
-if(EXISTS ${PROJECT_SOURCE_DIR}/gnome-shell-extension/CMakeLists.txt)
-  add_subdirectory(${PROJECT_SOURCE_DIR}/gnome-shell-extension
-    ${PROJECT_BINARY_DIR}/gnome-shell-extension)
-endif()

@@ -12,8 +12,8 @@ packages=(
   # panel and tray
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-svg-dev
   qt6-qpa-plugins fonts-noto-color-emoji fonts-dejavu-core
-  # translations: lrelease/lupdate for the .ts files (Qt6LinguistTools), and a Devanagari font
-  qt6-l10n-tools qt6-tools-dev fonts-noto-core
+  # translations: lrelease/lupdate for the .ts files (Qt6LinguistTools)
+  qt6-l10n-tools qt6-tools-dev
   # X11 clicks elsewhere seen without a grab (XInput 2), and the tray selection asked directly,
   # its changes of owner told by XFixes
   libxcb1-dev libxcb-xinput-dev libxcb-xfixes0-dev

@@ -242,12 +242,12 @@ class ShellTest : public QObject {
     const int fullest = PopoverWindow::fullestHeight(*model);
 
     model->exchangeRates = {{"USD", 1.0}, {"EUR", 0.92}, {"GBP", 0.79}, {"INR", 83.12}};
-    // The largest amount of this pair still shown rather than Invalid.
+    // The largest amount of this pair still shown rather than Invalid: neither the amount nor
+    // its result reaches the limit.
+    const double ratio =
+        model->exchangeRates[to.toStdString()] / model->exchangeRates[from.toStdString()];
     model->amountText =
-        QString::number(0.999 * kLargestAmount * model->exchangeRates[from.toStdString()] /
-                            model->exchangeRates[to.toStdString()],
-                        'f', 2)
-            .toStdString();
+        QString::number(0.999 * kLargestAmount / std::max(1.0, ratio), 'f', 2).toStdString();
     model->convert();
     model->rateText = "Failed to parse rates";
     model->lastUpdatedText = "Rates of 28 September 2026, fetched 59 minutes ago";
