@@ -106,6 +106,10 @@
         <source>Press to copy</source>
         <translation>कॉपी करने के लिए दबाएँ</translation>
     </message>
+    <message>
+        <source>Copied %1</source>
+        <translation>%1 कॉपी हो गया</translation>
+    </message>
 </context>
 <context>
     <name>ovantic::AmountRow</name>
@@ -175,6 +179,10 @@ Exchange rates: %2, or a second public service when it fails, fetched each time 
     <message>
         <source>Ovantic currency converter</source>
         <translation>Ovantic मुद्रा परिवर्तक</translation>
+    </message>
+    <message>
+        <source>Copied %1</source>
+        <translation>%1 कॉपी हो गया</translation>
     </message>
 </context>
 <context>
@@ -253,6 +261,10 @@ Exchange rates: %2, or a second public service when it fails, fetched each time 
     <message>
         <source>Result; press to copy</source>
         <translation>नतीजा; कॉपी करने के लिए दबाएँ</translation>
+    </message>
+    <message>
+        <source>Copied %1</source>
+        <translation>%1 कॉपी हो गया</translation>
     </message>
 </context>
 <context>
