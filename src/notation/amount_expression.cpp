@@ -170,14 +170,18 @@ std::optional<std::u32string> plainCodePoints(std::string_view text) {
 }
 
 // Whether the integer part's groups are a grouping: Western (1,234,567) or Indian (12,34,567).
-bool wellGrouped(const std::vector<std::size_t>& sizes, bool leadingZero) {
+// Between no-break blanks ICU also writes pairs all along (1 02 61 72 09 in Toki Pona from ICU 76
+// on): what Ovantic copies in such a locale must read back, and nobody types those blanks.
+bool wellGrouped(const std::vector<std::size_t>& sizes, bool leadingZero, bool byMarks) {
   if (sizes.size() == 1) return true;
-  if (leadingZero || sizes.front() < 1 || sizes.front() > 3 || sizes.back() != 3) return false;
+  if (leadingZero || sizes.front() < 1 || sizes.front() > 3) return false;
   const auto all = [&](std::size_t first, std::size_t last, std::size_t size) {
     return std::all_of(sizes.begin() + static_cast<std::ptrdiff_t>(first),
                        sizes.begin() + static_cast<std::ptrdiff_t>(last),
                        [size](std::size_t s) { return s == size; });
   };
+  if (byMarks && sizes.front() <= 2 && all(1, sizes.size(), 2)) return true;
+  if (sizes.back() != 3) return false;
   return all(1, sizes.size(), 3) || (sizes.front() <= 2 && all(1, sizes.size() - 1, 2));
 }
 
@@ -196,6 +200,7 @@ std::optional<std::u32string> plainNumber(std::u32string_view run, char32_t deci
   if (!std::all_of(fraction.begin(), fraction.end(), isDigit)) return std::nullopt;
   std::u32string out;
   std::vector<std::size_t> sizes{0};
+  bool byMarks = true;
   for (const char32_t c : whole) {
     if (isDigit(c)) {
       ++sizes.back();
@@ -203,10 +208,11 @@ std::optional<std::u32string> plainNumber(std::u32string_view run, char32_t deci
     } else if (c == decimalSign) {
       return std::nullopt;
     } else {
+      byMarks = byMarks && isGroupMark(c);
       sizes.push_back(0);
     }
   }
-  if (!wellGrouped(sizes, !whole.empty() && whole.front() == U'0')) return std::nullopt;
+  if (!wellGrouped(sizes, !whole.empty() && whole.front() == U'0', byMarks)) return std::nullopt;
   if (out.empty() && fraction.empty()) return std::nullopt;
   if (decimal != std::u32string_view::npos) out += U'.' + std::u32string(fraction);
   return out;
