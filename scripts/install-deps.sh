@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Ovantic needs on Debian/Ubuntu.
+# Installs what building, running and testing Ovantic needs on Debian/Ubuntu, and the packages
+# named as arguments (a suite's own, such as the desktop shells), in one go.
 # Safe to run again: packages already present are skipped, and apt is only
 # touched when something is missing. Works as root (no sudo needed) or with sudo.
 set -euo pipefail
@@ -37,6 +38,8 @@ packages=(
   appstream desktop-file-utils
 )
 
+packages+=("$@")
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
@@ -59,5 +62,5 @@ else
 fi
 
 export DEBIAN_FRONTEND=noninteractive
-"${as_root[@]}" apt-get update -qq
-"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 update -qq
+"${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}"

@@ -18,23 +18,9 @@ packages=(
   lxqt-panel openbox
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "test-desktops: installing ${missing[*]}" >&2
-  as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 update -qq
-  "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}"
-fi
+./scripts/install-deps.sh "${packages[@]}"
 [ "${1:-}" = "--install-only" ] && exit 0
 
-./scripts/install-deps.sh
 cmake --preset ci
 cmake --build --preset ci --target ovantic_e2e_app
 ctest --preset desktops

@@ -15,22 +15,7 @@ packages=(
 )
 
 start=$(date +%s)
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
-    missing+=("$p")
-  fi
-done
-./scripts/install-deps.sh
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "test-gnome-wayland: installing ${missing[*]}" >&2
-  as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 update -qq
-  "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends \
-    "${missing[@]}"
-fi
+./scripts/install-deps.sh "${packages[@]}"
 installed=$(date +%s)
 [ "${1:-}" = "--install-only" ] && exit 0
 

@@ -17,22 +17,7 @@ packages=(
   xvfb imagemagick xwayland
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
-    missing+=("$p")
-  fi
-done
-./scripts/install-deps.sh
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "test-plasma-wayland: installing ${missing[*]}" >&2
-  as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  start=$(date +%s)
-  "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}"
-  echo "test-plasma-wayland: packages installed in $(($(date +%s) - start)) s" >&2
-fi
+./scripts/install-deps.sh "${packages[@]}"
 [ "${1:-}" = "--install-only" ] && exit 0
 
 start=$(date +%s)

@@ -96,7 +96,7 @@ void AppDelegate::adviseShellExtension() {
   if (shellLink_->extensionPresent() || !shellLink_->isListening()) return;
   if (!shellExtensionInstalled()) return;
   if (preferences && preferences->value(kShellExtensionAdvised)) return;
-  announceShellExtension(QDBusConnection::sessionBus());
+  announceShellExtension();
   // Once per user: whoever chose the AppIndicator route is not asked again at every login.
   if (preferences) preferences->setValue(kShellExtensionAdvised, "1");
 }

@@ -58,10 +58,9 @@ void TrayPresence::launch(bool iconElsewhere) {
     watch_->whenHostKnown([this, iconElsewhere] { launch(iconElsewhere); });
     return;
   }
-  hostSeenAtLaunch_ = watch_->sniHostPresent();
   if (iconElsewhere) {
     // Nothing to ask for or wait for yet; the watch below still follows the trays.
-  } else if (hostSeenAtLaunch_ || watch_->trayPresent()) {
+  } else if (watch_->trayPresent()) {
     emit iconWanted();
   } else {
     waitForTray();
@@ -74,11 +73,13 @@ void TrayPresence::launch(bool iconElsewhere) {
   });
 }
 
-bool TrayPresence::trayPresent() const { return watch_->trayPresent(); }
+bool TrayPresence::trayPresent() const {
+  return watch_->trayPresent();
+}
 
 bool TrayPresence::iconGoesToHost() {
-  // Asked at launch a moment ago already; two bus round trips saved on the way to the tray.
-  return std::exchange(hostSeenAtLaunch_, false) || watch_->sniHostPresent();
+  // The watch keeps the bus's last answer: asking costs no round trip.
+  return watch_->sniHostPresent();
 }
 
 void TrayPresence::waitForTray() {

@@ -40,7 +40,6 @@ class TrayPresence : public QObject {
   TrayWatch* watch_;
   // Where neither a session bus nor X11 can tell of a tray, Qt is asked now and then instead.
   QTimer poll_;
-  bool hostSeenAtLaunch_ = false;
 };
 
 }  // namespace ovantic

@@ -177,18 +177,8 @@ std::string currencyPluralName(std::string_view code, double count) {
     u_UCharsToChars(keyword, plural, keywordLength);
     plural[keywordLength] = 0;
   }
-  UChar isoCode[4];
-  u_charsToUChars(code.data(), isoCode, 3);
-  isoCode[3] = 0;
-  status = U_ZERO_ERROR;
-  UBool isChoiceFormat = false;
-  int32_t length = 0;
-  const UChar* text =
-      ucurr_getPluralName(isoCode, kLanguage, &isChoiceFormat, plural, &length, &status);
-  if (U_FAILURE(status) || status == U_USING_DEFAULT_WARNING || text == nullptr) {
-    return std::string(code);
-  }
-  return utf8(text, length);
+  const std::string name = icuPluralName(code, plural);
+  return name.empty() ? std::string(code) : name;
 }
 
 std::string currencySign(std::string_view code) {

@@ -7,6 +7,8 @@
 #include <QDBusVariant>
 #include <QStandardPaths>
 
+#include "desktop/xdg/desktop_notification.h"
+
 namespace ovantic {
 
 // The interface the extension calls.
@@ -101,23 +103,15 @@ bool shellExtensionInstalled() {
   return !QStandardPaths::locate(QStandardPaths::GenericDataLocation, file).isEmpty();
 }
 
-void announceShellExtension(QDBusConnection bus) {
-  if (!bus.isConnected()) return;
-  auto notify = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
-                                               QStringLiteral("/org/freedesktop/Notifications"),
-                                               QStringLiteral("org.freedesktop.Notifications"),
-                                               QStringLiteral("Notify"));
-  QVariantMap hints;
-  hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("ovantic"));
-  notify << QStringLiteral("Ovantic") << 0u << QStringLiteral("ovantic")
-         << QStringLiteral("One click on Ovantic's icon can open its panel")
-         << QStringLiteral(
-                "Ovantic's GNOME Shell extension opens the panel under the icon with one click "
-                "and closes it with a click anywhere else. To turn it on, run: gnome-extensions "
-                "enable %1 (log out and in again first if GNOME does not find it yet).")
-                .arg(QString::fromLatin1(ShellExtensionLink::kExtensionUuid))
-         << QStringList() << hints << -1;
-  bus.send(notify);
+void announceShellExtension() {
+  showDesktopNotification(
+      QStringLiteral("One click on Ovantic's icon can open its panel"),
+      QStringLiteral(
+          "Ovantic's GNOME Shell extension opens the panel under the icon with one click "
+          "and closes it with a click anywhere else. To turn it on, run: "
+          "gnome-extensions enable %1 (log out and in again first if GNOME does not "
+          "find it yet).")
+          .arg(QString::fromLatin1(ShellExtensionLink::kExtensionUuid)));
 }
 
 }  // namespace ovantic

@@ -81,6 +81,6 @@ bool shellExtensionInstalled();
 
 // Tells the user, through the desktop's notifications, that the extension puts the panel under the
 // icon and how to enable it.
-void announceShellExtension(QDBusConnection bus);
+void announceShellExtension();
 
 }  // namespace ovantic
