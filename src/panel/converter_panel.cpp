@@ -82,6 +82,11 @@ class ConverterPanel::Private {
   QTimer* ageing = nullptr;
 
   bool shownOnce = false;
+  // The amount is selected when the field first takes the keyboard, once the window is active:
+  // a screen reader reads its events late, against the state at the time it reads them, and would
+  // take a selection made while the panel was still showing for the focus, saying the amount
+  // ahead of the window's name.
+  bool selectOnFocus = false;
   bool styling = false;
 };
 
@@ -102,7 +107,7 @@ void ConverterPanel::Private::build() {
         const auto converter = weak.lock();
         return converter ? qs(converter->formatConversionValue(value, unit)) : QString();
       });
-  conversion = new UnitConversionView(list, q);
+  conversion = new UnitConversionView(list, qs(model->amountText), q);
   footer = new FooterView(q);
   announcer = new Announcer(q);
 
@@ -358,9 +363,8 @@ void ConverterPanel::showEvent(QShowEvent* event) {
   if (d_->shownOnce) return;
   d_->shownOnce = true;
   // Typing right away replaces the amount.
-  QLineEdit* field = d_->conversion->fromUnitRow()->amountField();
-  field->setFocus(Qt::PopupFocusReason);
-  field->selectAll();
+  d_->conversion->fromUnitRow()->amountField()->setFocus(Qt::PopupFocusReason);
+  d_->selectOnFocus = true;
   d_->model->fetchRates();
   d_->sync();
 }
@@ -388,6 +392,10 @@ bool ConverterPanel::eventFilter(QObject* watched, QEvent* event) {
   // Ctrl+C with nothing selected in the amount field would copy nothing; the result is what the
   // user wants then.
   QLineEdit* field = d_->conversion->fromUnitRow()->amountField();
+  if (watched == field && event->type() == QEvent::FocusIn && d_->selectOnFocus) {
+    d_->selectOnFocus = false;
+    field->selectAll();
+  }
   if (watched == field && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && !field->hasSelectedText()) {
     d_->copyResult();

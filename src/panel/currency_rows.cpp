@@ -31,10 +31,10 @@ QHBoxLayout* rowLayout(QWidget* row) {
 
 }  // namespace
 
-AmountRow::AmountRow(QWidget* parent)
+AmountRow::AmountRow(const QString& amount, QWidget* parent)
     : RoundedCard(kRowRadius, parent),
       picker_(new CurrencyPicker(tr("Source currency"), this)),
-      amountField_(new QLineEdit(this)),
+      amountField_(new QLineEdit(amount, this)),
       badge_(new RoundedCard(kBadgeRadius, this)),
       badgeLabel_(new QLabel(badge_)) {
   setObjectName(QStringLiteral("fromUnitRow"));

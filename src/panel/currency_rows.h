@@ -17,7 +17,10 @@ class AmountRow : public RoundedCard {
   Q_OBJECT
 
  public:
-  explicit AmountRow(QWidget* parent = nullptr);
+  // The field starts with `amount` rather than having it written in: a screen reader speaks text
+  // written into the focused field, and reading its events late, it would take an amount written
+  // just before the panel showed for typing and say it ahead of the window's name.
+  explicit AmountRow(const QString& amount, QWidget* parent = nullptr);
 
   CurrencyPicker* picker() const { return picker_; }
   QLineEdit* amountField() const { return amountField_; }

@@ -9,9 +9,10 @@
 
 namespace ovantic {
 
-UnitConversionView::UnitConversionView(AllConversionsView* allConversions, QWidget* parent)
+UnitConversionView::UnitConversionView(AllConversionsView* allConversions, const QString& amount,
+                                       QWidget* parent)
     : QWidget(parent),
-      fromUnitRow_(new AmountRow(this)),
+      fromUnitRow_(new AmountRow(amount, this)),
       swapButton_(new SymbolButton(SymbolButton::Symbol::arrowUpArrowDown, 16, true, this)),
       toUnitRow_(new ResultRow(this)),
       allConversions_(allConversions) {

@@ -15,7 +15,8 @@ class UnitConversionView : public QWidget {
   Q_OBJECT
 
  public:
-  UnitConversionView(AllConversionsView* allConversions, QWidget* parent = nullptr);
+  UnitConversionView(AllConversionsView* allConversions, const QString& amount,
+                     QWidget* parent = nullptr);
 
   AmountRow* fromUnitRow() const { return fromUnitRow_; }
   SymbolButton* swapButton() const { return swapButton_; }

@@ -155,8 +155,8 @@ class SpokenPanel(unittest.TestCase):
         self.step()
         app.click_icon()
         app.wait_open()
-        orca.wait_said("Ovantic")
         orca.wait_said("Amount")
+        self.assertIn("Ovantic", orca.since_mark()[0], "the window's name first")
 
         # A pause in typing reads the result once, its unit as a word.
         self.step(typed="2.5 cr")

@@ -59,9 +59,12 @@ struct PanelHarness {
   QLabel* resultLabel() const { return find<QLabel>("resultLabel"); }
   QWidget* widget(const char* name) const { return find<QWidget>(name); }
 
-  // Shows the panel and answers its opening fetch with the test rates.
+  // Shows the panel as the tray does, active with the amount selected for typing, and answers its
+  // opening fetch with the test rates.
   void showWithRates() {
     panel->show();
+    panel->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(panel.get()));
     http->answer(http->requests.size() - 1, HttpClient::Reply{std::string(kGoodReply), {}});
     queue->drain();
   }
