@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <utility>
 
 #include "panel/currency_picker.h"
 #include "panel/panel_accessibility.h"
@@ -131,6 +133,30 @@ void ResultRow::showCopied(const QString& copied, const QString& spoken) {
   updateAccessibleName(resultLabel_, said);
   resultArea_->setClickable(false);
   applyTextColor();
+}
+
+bool ResultRow::onResultSide(const QPoint& point) const {
+  return rect().contains(point) && point.x() >= resultArea_->geometry().left();
+}
+
+void ResultRow::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && onResultSide(event->position().toPoint())) {
+    paddingPressed_ = true;
+    event->accept();
+    return;
+  }
+  RoundedCard::mousePressEvent(event);
+}
+
+void ResultRow::mouseReleaseEvent(QMouseEvent* event) {
+  const bool wasPressed = std::exchange(paddingPressed_, false);
+  if (wasPressed && event->button() == Qt::LeftButton &&
+      onResultSide(event->position().toPoint())) {
+    event->accept();
+    resultArea_->click();  // which takes no click while "Copied!" shows
+    return;
+  }
+  RoundedCard::mouseReleaseEvent(event);
 }
 
 void ResultRow::applyStyle(const QPalette& palette) {

@@ -58,13 +58,21 @@ class ResultRow : public RoundedCard {
   bool isShowingCopied() const { return showingCopied_; }
   void applyStyle(const QPalette& palette);
 
+ protected:
+  // The card's padding around the result is part of the click target: the result's glyphs sit in
+  // the middle of a card twice their height, and a click just above them is a click on it.
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
  private:
   void applyTextColor();
+  bool onResultSide(const QPoint& point) const;
 
   CurrencyPicker* picker_;
   RoundedCard* resultArea_;
   WrappingLabel* resultLabel_;
   bool showingCopied_ = false;
+  bool paddingPressed_ = false;
   QColor primary_;
   QColor green_;
 };

@@ -55,6 +55,11 @@ class PanelCopyTest : public QObject {
     h.queue->advance(1ms);
     QVERIFY(!h.model->showCopiedForMain);
     QCOMPARE(h.resultLabel()->text(), qs(h.model->resultText));
+
+    // The row's padding above the result copies too.
+    QWidget* row = h.widget("toUnitRow");
+    QTest::mouseClick(row, Qt::LeftButton, {}, QPoint(area->geometry().right(), 2));
+    QCOMPARE(h.clipboard->texts.size(), 2u);
   }
 
   void resultChangedUnderCopiedShowsAfterTheReset() {
