@@ -148,15 +148,15 @@ const std::vector<std::string>& catalogueCodes() {
   return codes;
 }
 
-// Flags are the two regional-indicator letters of the region; EUR gets the EU's own flag.
+// The ten's flags are their regions' like every other code's (EUR's is the EU's).
 const std::map<std::string, std::string>& catalogueFlags() {
-  static const std::map<std::string, std::string> flags{
-      {"USD", "\U0001F1FA\U0001F1F8"}, {"EUR", "\U0001F1EA\U0001F1FA"},
-      {"GBP", "\U0001F1EC\U0001F1E7"}, {"JPY", "\U0001F1EF\U0001F1F5"},
-      {"CAD", "\U0001F1E8\U0001F1E6"}, {"AUD", "\U0001F1E6\U0001F1FA"},
-      {"CHF", "\U0001F1E8\U0001F1ED"}, {"CNY", "\U0001F1E8\U0001F1F3"},
-      {"INR", "\U0001F1EE\U0001F1F3"}, {"MXN", "\U0001F1F2\U0001F1FD"},
-  };
+  static const std::map<std::string, std::string> flags = [] {
+    std::map<std::string, std::string> byCode;
+    for (const std::string& code : catalogueCodes()) {
+      byCode.emplace(code, regionFlag(currencyRegion(code)));
+    }
+    return byCode;
+  }();
   return flags;
 }
 
@@ -169,9 +169,7 @@ const std::map<std::string, std::string>& catalogueSymbols() {
 }
 
 std::string flagFor(std::string_view code) {
-  const auto& flags = catalogueFlags();
-  const auto found = flags.find(std::string(code));
-  return found != flags.end() ? found->second : regionFlag(currencyRegion(code));
+  return regionFlag(currencyRegion(code));
 }
 
 std::string symbolFor(std::string_view code) {

@@ -15,7 +15,7 @@ namespace ovantic {
 const std::vector<std::string>& catalogueCodes();
 const std::map<std::string, std::string>& catalogueFlags();
 const std::map<std::string, std::string>& catalogueSymbols();
-// The code's flag: the ten's own, else its region's; empty for a code of no single region.
+// The code's flag: its region's; empty for a code of no single region.
 std::string flagFor(std::string_view code);
 // The code's sign: the ten's own, else ICU's; the code itself for a code ICU does not know.
 std::string symbolFor(std::string_view code);

@@ -13,19 +13,6 @@ RateFeedResult failed(RatesFailure why) {
   return RateFeedResult{std::nullopt, std::string(failureText(why)), {}, {}, why};
 }
 
-// Only a secure address with something after the scheme is worth a request; anything else
-// fails before it could leak a plain-text request.
-bool isSecureAddress(std::string_view url) {
-  constexpr std::string_view scheme = "https://";
-  if (url.size() <= scheme.size()) return false;
-  for (std::size_t i = 0; i < scheme.size(); ++i) {
-    const char c = url[i];
-    const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    if (lower != scheme[i]) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string_view failureText(RatesFailure failure) {

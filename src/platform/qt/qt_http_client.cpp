@@ -69,8 +69,7 @@ class QtHttpClient::Private {
     const QUrl address(QString::fromStdString(url), QUrl::StrictMode);
     // Rates are only worth trusting over a verified TLS connection; anything else gets no
     // request at all.
-    if (!address.isValid() || address.scheme() != QLatin1String("https") ||
-        address.host().isEmpty()) {
+    if (!isSecureAddress(url) || !address.isValid() || address.host().isEmpty()) {
       finishLater(std::move(done), Reply{std::nullopt, "only https addresses are fetched"});
       return;
     }

@@ -14,7 +14,7 @@ struct QtHttpClientOptions {
   std::chrono::seconds timeout{60};  // no progress for this long, connection set-up included
   // The whole request, however steadily bytes trickle in, redirects included.
   std::chrono::milliseconds deadline = std::chrono::seconds(20);
-  std::size_t maxBodyBytes = 4u << 20;  // a longer reply is abandoned with an error
+  std::size_t maxBodyBytes = kMaxReplyBytes;  // a longer reply is abandoned with an error
 };
 
 // HTTPS through Qt Network, on the event loop of the thread that made the client and calls get().

@@ -6,11 +6,12 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include "platform/http_client.h"
+
 namespace ovantic {
 namespace {
 
-// The table is a few kilobytes; a file far larger than any reply is not worth reading.
-constexpr qint64 kMaxBytes = 4 << 20;
+constexpr auto kMaxBytes = static_cast<qint64>(kMaxReplyBytes);
 
 }  // namespace
 
