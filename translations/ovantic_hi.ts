@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="hi_IN">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Try &apos;ovantic --help&apos;.</source>
+        <translation>&apos;ovantic --help&apos; चलाकर देखें।</translation>
+    </message>
+    <message>
+        <source>Currency converter in the system tray. Without options, starts Ovantic, or opens the panel of the one already running.</source>
+        <translation>सिस्टम ट्रे में मुद्रा परिवर्तक। बिना किसी विकल्प के यह Ovantic शुरू करता है, या पहले से चल रहे Ovantic का पैनल खोलता है।</translation>
+    </message>
+    <message>
+        <source>Opens the running Ovantic&apos;s panel, or closes it when it is open. Bind a key to this.</source>
+        <translation>चल रहे Ovantic का पैनल खोलता है, और खुला हो तो बंद करता है। इसे किसी शॉर्टकट कुंजी से जोड़ें।</translation>
+    </message>
+    <message>
+        <source>Ends the running Ovantic.</source>
+        <translation>चल रहे Ovantic को बंद करता है।</translation>
+    </message>
+    <message>
+        <source>unexpected argument &apos;%1&apos;</source>
+        <translation>अनपेक्षित आर्ग्युमेंट &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--toggle and --quit ask opposite things; give one</source>
+        <translation>--toggle और --quit उलटे काम माँगते हैं; इनमें से कोई एक दें</translation>
+    </message>
+</context>
+<context>
     <name>ModelTexts</name>
     <message>
         <source>Invalid</source>

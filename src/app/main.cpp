@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QString>
 #include <QTimer>
+#include <QTranslator>
 #include <memory>
 #include <string>
 
@@ -43,29 +45,43 @@ enum class Asked { run, done, failed };
 // The command line, read before any of Qt's application is built: a launch that only asks the
 // running one for something must end quickly, display or not.
 Asked readCommandLine(int argc, char* argv[], ovantic::SingleInstance::Request* request) {
+  // The user's language before Qt's application exists: a translator asked directly, since
+  // installing one needs the application.
+  QTranslator words;
+  (void)words.load(QLocale(), QStringLiteral("ovantic"), QStringLiteral("_"),
+                   QStringLiteral(":/ovantic/i18n"));
+  const auto said = [&words](const char* text) {
+    const QString translated = words.translate("CommandLine", text);
+    return translated.isEmpty() ? QString::fromUtf8(text) : translated;
+  };
+  const QString tryHelp = said(QT_TRANSLATE_NOOP("CommandLine", "Try 'ovantic --help'."));
+
   QCommandLineParser parser;
   parser.setApplicationDescription(
-      QStringLiteral("Currency converter in the system tray. Without options, starts Ovantic, or "
-                     "opens the panel of the one already running."));
+      said(QT_TRANSLATE_NOOP("CommandLine",
+                             "Currency converter in the system tray. Without options, starts "
+                             "Ovantic, or opens the panel of the one already running.")));
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption toggle(
       QStringLiteral("toggle"),
-      QStringLiteral("Opens the running Ovantic's panel, or closes it when it is open. Bind a "
-                     "key to this."));
-  const QCommandLineOption quit(QStringLiteral("quit"),
-                                QStringLiteral("Ends the running Ovantic."));
+      said(QT_TRANSLATE_NOOP("CommandLine",
+                             "Opens the running Ovantic's panel, or closes it when it is open. "
+                             "Bind a key to this.")));
+  const QCommandLineOption quit(
+      QStringLiteral("quit"), said(QT_TRANSLATE_NOOP("CommandLine", "Ends the running Ovantic.")));
   parser.addOption(toggle);
   parser.addOption(quit);
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   if (!parser.parse(arguments)) {
-    std::fprintf(stderr, "ovantic: %s\nTry 'ovantic --help'.\n", qPrintable(parser.errorText()));
+    std::fprintf(stderr, "ovantic: %s\n%s\n", qPrintable(parser.errorText()), qPrintable(tryHelp));
     return Asked::failed;
   }
   if (!parser.positionalArguments().isEmpty()) {
-    std::fprintf(stderr, "ovantic: unexpected argument '%s'\nTry 'ovantic --help'.\n",
-                 qPrintable(parser.positionalArguments().constFirst()));
+    const QString unexpected = said(QT_TRANSLATE_NOOP("CommandLine", "unexpected argument '%1'"))
+                                   .arg(parser.positionalArguments().constFirst());
+    std::fprintf(stderr, "ovantic: %s\n%s\n", qPrintable(unexpected), qPrintable(tryHelp));
     return Asked::failed;
   }
   if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
@@ -80,7 +96,9 @@ Asked readCommandLine(int argc, char* argv[], ovantic::SingleInstance::Request* 
     return Asked::done;
   }
   if (parser.isSet(toggle) && parser.isSet(quit)) {
-    std::fputs("ovantic: --toggle and --quit ask opposite things; give one\n", stderr);
+    std::fprintf(stderr, "ovantic: %s\n",
+                 qPrintable(said(QT_TRANSLATE_NOOP(
+                     "CommandLine", "--toggle and --quit ask opposite things; give one"))));
     return Asked::failed;
   }
   using Request = ovantic::SingleInstance::Request;

@@ -275,6 +275,10 @@ class Menu(AccessibilityCase):
         self.desktop.run(CONFIG.app, "--quit")
         wait_for("the app to end", lambda: not self.app.alive())
         self.assertIn("--toggle", self.desktop.run(CONFIG.app, "--help").stdout)
+        # Read before Qt's application exists, and still in the user's language.
+        hindi = subprocess.run([CONFIG.app, "--help"], capture_output=True, text=True, timeout=30,
+                               env=dict(self.desktop.env, LANG="hi_IN.UTF-8", LC_ALL=""))
+        self.assertIn("मुद्रा परिवर्तक", hindi.stdout)
         self.assertEqual(self.desktop.run(CONFIG.app, "--bogus", check=False).returncode, 2)
 
 
