@@ -3,6 +3,7 @@
 import os
 import subprocess
 import sys
+import time
 
 from desktop import Timeout, rss_kib, spawn, stop, wait_for
 
@@ -65,6 +66,11 @@ class TrayApp:
         self.stderr = open(self.stderr_path, "w")
         self.proc = desktop.spawn([binary], stdout=subprocess.DEVNULL, stderr=self.stderr)
         self.icon_window = None
+        # Seconds kept between a click on the icon and the click, opening or close seen before
+        # it, where a shell would take two quick clicks for one double click, or the app a click
+        # right after a close for the click that closed it.
+        self.apart = 0.0
+        self._last_change = 0.0
 
     @property
     def pid(self):
@@ -106,14 +112,19 @@ class TrayApp:
         return None
 
     def wait_open(self, timeout=15.0):
-        return wait_for("the panel to open", self.panel, timeout)
+        geometry = wait_for("the panel to open", self.panel, timeout)
+        self._last_change = time.monotonic()
+        return geometry
 
     def wait_closed(self, timeout=15.0):
         wait_for("the panel to close", lambda: self.panel() is None, timeout)
+        self._last_change = time.monotonic()
 
     def click_icon(self):
+        time.sleep(max(0.0, self._last_change + self.apart - time.monotonic()))
         x, y, w, h = self.icon_geometry
         self.desktop.click(x + w // 2, y + h // 2)
+        self._last_change = time.monotonic()
 
     def rss_kib(self):
         return rss_kib(self.pid)
