@@ -81,6 +81,7 @@ class PlasmaWayland(tray_e2e.RealShell):
 
     def setUp(self):
         self.app = PlasmaWaylandApp(self.desktop, tray_e2e.CONFIG.app)
+        self.app.apart = tray_e2e.ICON_CLICKS_APART
         self.addCleanup(self.app.close)
         self.app.windows = KWinWindows(self.desktop)
         self.find_icon(self.app)
@@ -124,15 +125,12 @@ class PlasmaWayland(tray_e2e.RealShell):
         times = []
         for _ in range(3):
             times.append(self.open_panel()[1])
-            time.sleep(0.5)
             self.app.click_icon()
             self.app.wait_closed()
             self.assertTrue(tray_e2e.stays(lambda: self.app.panel() is None), "reopened")
-            time.sleep(0.5)
         times.append(self.open_panel()[1])
         self.desktop.click(300, 300)
         self.app.wait_closed()
-        time.sleep(0.5)
         times.append(self.open_panel()[1])
         self.desktop.keys("Escape")
         self.app.wait_closed()
