@@ -137,6 +137,34 @@
         <source>Copied %1</source>
         <translation>%1 कॉपी हो गया</translation>
     </message>
+    <message>
+        <source>Exact</source>
+        <translation>सटीक</translation>
+    </message>
+    <message>
+        <source>Thousand</source>
+        <translation>हज़ार</translation>
+    </message>
+    <message>
+        <source>Lakh</source>
+        <translation>लाख</translation>
+    </message>
+    <message>
+        <source>Million</source>
+        <translation>मिलियन</translation>
+    </message>
+    <message>
+        <source>Crore</source>
+        <translation>करोड़</translation>
+    </message>
+    <message>
+        <source>Billion</source>
+        <translation>बिलियन</translation>
+    </message>
+    <message>
+        <source>Units</source>
+        <translation>इकाइयाँ</translation>
+    </message>
 </context>
 <context>
     <name>ovantic::AmountRow</name>
@@ -199,10 +227,6 @@ Exchange rates: %2, or a second public service when it fails, fetched each time 
 </context>
 <context>
     <name>ovantic::ConverterPanel</name>
-    <message>
-        <source>Exact</source>
-        <translation>सटीक</translation>
-    </message>
     <message>
         <source>Ovantic currency converter</source>
         <translation>Ovantic मुद्रा परिवर्तक</translation>

@@ -31,21 +31,15 @@ AllConversionsView::AllConversionsView(ValueFormatter formatValue, QWidget* pare
   heading_->setTextFormat(Qt::PlainText);
   heading_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   layout_->addWidget(heading_);
-  exact_ = makeLine(QStringLiteral("exactLine"), QString());
+  exact_ = makeLine(QStringLiteral("exactLine"), tr("Exact"));
   exact_.card->setVisible(false);
   connect(exact_.card, &RoundedCard::clicked, this, [this] {
     if (onExactClicked) onExactClicked();
   });
 }
 
-void AllConversionsView::setExact(const QString& label, const QString& text, bool copied) {
-  if (label != exact_.flag->property("fullLabel").toString()) {
-    const qsizetype flagLength = leadingFlagLength(label);
-    exact_.flag->setProperty("fullLabel", label);
-    exact_.flag->setProperty("flag", label.left(flagLength));
-    exact_.flag->setVisible(flagLength > 0);
-    exact_.label->setText(label.mid(flagLength).trimmed());
-  }
+void AllConversionsView::setExact(const QString& flag, const QString& text, bool copied) {
+  showFlag(exact_, flag);
   exactCopied_ = copied;
   exact_.card->setVisible(!text.isEmpty());
   // As on the other lines, the copied amount stays in view, and the name says the amount alone.
@@ -64,11 +58,36 @@ WrappingLabel* AllConversionsView::valueLabel(int index) const {
   return lines_.at(static_cast<std::size_t>(index)).value;
 }
 
-bool AllConversionsView::setEntries(const std::vector<ConversionEntry>& entries) {
-  if (entries == entries_) return false;
+bool AllConversionsView::setEntries(const std::vector<ConversionEntry>& entries,
+                                    const QString& flag) {
+  if (entries == entries_ && flag == flag_) return false;
   entries_ = entries;
+  flag_ = flag;
   rebuild();
   return true;
+}
+
+QString AllConversionsView::unitWord(UnitType unit) {
+  switch (unit) {
+    case UnitType::thousand:
+      return tr("Thousand");
+    case UnitType::lakh:
+      return tr("Lakh");
+    case UnitType::million:
+      return tr("Million");
+    case UnitType::crore:
+      return tr("Crore");
+    case UnitType::billion:
+      return tr("Billion");
+    case UnitType::none:
+      break;
+  }
+  return tr("Units");
+}
+
+void AllConversionsView::showFlag(const Line& line, const QString& flag) {
+  line.flag->setProperty("flag", flag);
+  line.flag->setVisible(!flag.isEmpty());
 }
 
 void AllConversionsView::setCopiedUnit(std::optional<UnitType> unit) {
@@ -77,20 +96,16 @@ void AllConversionsView::setCopiedUnit(std::optional<UnitType> unit) {
   refreshValues();
 }
 
-AllConversionsView::Line AllConversionsView::makeLine(const QString& name,
-                                                      const QString& fullLabel) {
+AllConversionsView::Line AllConversionsView::makeLine(const QString& name, const QString& word) {
   auto* card = new RoundedCard(kLineRadius, this);
   card->setObjectName(name);
   auto* row = new QHBoxLayout(card);
   row->setContentsMargins(10, 6, 10, 6);
-  // The flag is a picture of its own, as tall as the line's text, and the label the words after
-  // it.
-  const qsizetype flagLength = leadingFlagLength(fullLabel);
+  // The flag is a picture of its own, as tall as the line's text, and the label the word after it.
   auto* flag = new QLabel(card);
   flag->setObjectName(QStringLiteral("conversionFlag"));
-  flag->setProperty("flag", fullLabel.left(flagLength));
-  flag->setVisible(flagLength > 0);
-  auto* label = new QLabel(fullLabel.mid(flagLength).trimmed(), card);
+  flag->setVisible(false);
+  auto* label = new QLabel(word, card);
   label->setObjectName(QStringLiteral("conversionLabel"));
   label->setTextFormat(Qt::PlainText);
   auto* value = new WrappingLabel(card);
@@ -121,7 +136,8 @@ void AllConversionsView::rebuild() {
     const ConversionEntry& entry = entries_[index];
     const Line line =
         makeLine(QStringLiteral("conversionLine_") + QString::fromUtf8(entry.unit.rawValue()),
-                 QString::fromStdString(entry.label));
+                 unitWord(entry.unit));
+    showFlag(line, flag_);
     RoundedCard* card = line.card;
     const UnitType unit = entry.unit;
     connect(card, &RoundedCard::clicked, this, [this, unit] {

@@ -26,13 +26,14 @@ class AllConversionsView : public QWidget {
 
   explicit AllConversionsView(ValueFormatter formatValue, QWidget* parent = nullptr);
 
-  // Rebuilds the lines only when the entries differ from those shown; tells whether it did.
-  bool setEntries(const std::vector<ConversionEntry>& entries);
+  // Rebuilds the lines only when the entries or the flag differ from those shown; tells whether it
+  // did. `flag` is the currency's; each line is named by its unit's word.
+  bool setEntries(const std::vector<ConversionEntry>& entries, const QString& flag);
   const std::vector<ConversionEntry>& entries() const { return entries_; }
   void setCopiedUnit(std::optional<UnitType> unit);
   // The first line: the exact amount in full digits (no line while `text` is empty), or
   // "Copied!" while `copied`.
-  void setExact(const QString& label, const QString& text, bool copied);
+  void setExact(const QString& flag, const QString& text, bool copied);
   RoundedCard* exactLine() const { return exact_.card; }
   WrappingLabel* exactValueLabel() const { return exact_.value; }
 
@@ -56,7 +57,9 @@ class AllConversionsView : public QWidget {
     WrappingLabel* value;
   };
 
-  Line makeLine(const QString& name, const QString& fullLabel);
+  Line makeLine(const QString& name, const QString& word);
+  static void showFlag(const Line& line, const QString& flag);
+  static QString unitWord(UnitType unit);
   void rebuild();
   void refreshValues();
   void styleLine(std::size_t index);
@@ -67,6 +70,7 @@ class AllConversionsView : public QWidget {
   QVBoxLayout* layout_;
   QLabel* heading_;
   std::vector<ConversionEntry> entries_;
+  QString flag_;
   std::vector<Line> lines_;
   Line exact_{};
   bool exactCopied_ = false;

@@ -286,10 +286,9 @@ void ConverterPanel::Private::redraw() {
   }
 
   AllConversionsView* list = conversion->allConversionsView();
-  list->setExact(qs(CurrencyConverterView::currencyFlag(m.toCurrency)) + QLatin1Char(' ') +
-                     ConverterPanel::tr("Exact"),
-                 qs(m.exactText), m.showCopiedForExact);
-  if (list->setEntries(m.allConversions)) {
+  const QString flag = qs(CurrencyConverterView::currencyFlag(m.toCurrency));
+  list->setExact(flag, qs(m.exactText), m.showCopiedForExact);
+  if (list->setEntries(m.allConversions, flag)) {
     // New lines join the keyboard order right after the result and the exact amount, before the
     // credit link.
     QWidget::setTabOrder(resultRow->resultArea(), list->exactLine());

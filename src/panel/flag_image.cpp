@@ -13,10 +13,6 @@ namespace {
 // Noto Color Emoji carries its flags as bitmaps of this pixel size: drawing at it scales nothing.
 constexpr int kNativePixelSize = 109;
 
-bool isRegionalIndicator(char32_t c) {
-  return c >= 0x1F1E6 && c <= 0x1F1FF;
-}
-
 QImage drawnLarge(const QString& flag) {
   QFont font(QStringLiteral("Noto Color Emoji"));
   font.setPixelSize(kNativePixelSize);
@@ -62,14 +58,6 @@ QPixmap flagPixmap(const QString& flag, int height, qreal devicePixelRatio) {
   }
   scaled.insert(key, result);
   return result;
-}
-
-qsizetype leadingFlagLength(const QString& text) {
-  // Two regional indicators, each a surrogate pair in UTF-16.
-  if (text.size() < 4) return 0;
-  const char32_t first = QChar::surrogateToUcs4(text.at(0), text.at(1));
-  const char32_t second = QChar::surrogateToUcs4(text.at(2), text.at(3));
-  return isRegionalIndicator(first) && isRegionalIndicator(second) ? 4 : 0;
 }
 
 }  // namespace ovantic

@@ -13,7 +13,4 @@ namespace ovantic {
 // area-averaging filter, so it stays crisp at any size. A null pixmap when `flag` draws nothing.
 QPixmap flagPixmap(const QString& flag, int height, qreal devicePixelRatio);
 
-// Whether `text` begins with a flag (a pair of regional indicator letters); its length if so.
-qsizetype leadingFlagLength(const QString& text);
-
 }  // namespace ovantic
