@@ -40,6 +40,16 @@ packages=(
 
 packages+=("$@")
 
+# The panel at the icon on Wayland, as a layer surface: only where LayerShellQt is built for Qt 6
+# (Debian 13 and later; Debian 12's is for Qt 5). A machine whose package lists are still empty
+# gets them below and is asked again.
+layer_shell_for_qt6() {
+  apt-cache show --no-all-versions liblayershellqtinterface-dev 2>/dev/null |
+    grep '^Depends:.*qt6-base-dev' >/dev/null
+}
+layer_shell=liblayershellqtinterface-dev
+layer_shell_for_qt6 && packages+=("$layer_shell") && layer_shell=
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
@@ -63,4 +73,7 @@ fi
 
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 update -qq
+if [ -n "$layer_shell" ] && layer_shell_for_qt6; then
+  missing+=("$layer_shell")
+fi
 "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}"
