@@ -7,13 +7,14 @@ and wl-paste. Same arguments as tray_e2e.py, whose helpers it shares.
 
 import os
 import shutil
+import subprocess
 import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import tray_e2e  # noqa: E402
-from desktop import Timeout, wait_for  # noqa: E402
+from desktop import Timeout, spawn, stop, wait_for  # noqa: E402
 from tray_app import TrayApp  # noqa: E402
 from wayland_desktop import BAR_HEIGHT, WaylandDesktop  # noqa: E402
 
@@ -21,6 +22,8 @@ PANEL_WIDTH = 320
 SHADOW_SIDE = 12
 # The empty desktop, away from the bar and from the panel sway centres.
 DESKTOP = (100, 600)
+# A window of another program, from Qt's tools (which install-deps.sh brings).
+OTHER_WINDOW = ["/usr/lib/qt6/bin/qdbusviewer"]
 
 
 def changed_share(before, after):
@@ -65,10 +68,12 @@ class WaylandTrayApp(TrayApp):
         return wait_for("the panel to open on the screen", shown, timeout)
 
     def activate(self):
-        """Activates the item over D-Bus, as a host does on a click on the icon."""
+        """Activates the item over D-Bus, as the host does on a click on the icon."""
         service, path = self.desktop.registered_items()[0].split("/", 1)
+        x, y, w, h = self.icon_geometry
         self.desktop.run("gdbus", "call", "--session", "--dest", service, "--object-path",
-                         "/" + path, "--method", "org.kde.StatusNotifierItem.Activate", "0", "0")
+                         "/" + path, "--method", "org.kde.StatusNotifierItem.Activate",
+                         str(x + w // 2), str(y + h // 2))
 
 
 class WaylandTray(tray_e2e.TrayCase):
@@ -129,6 +134,23 @@ class WaylandTray(tray_e2e.TrayCase):
         panel = self.open_panel()
         self.assertEqual(self.copied_result(panel, "₹ 7.95"), "₹ 7.95")
 
+    def test_a_click_on_another_window_closes_the_panel_and_reaches_it(self):
+        # The window's own Wayland log shows the buttons it is sent.
+        log = os.path.join(self.desktop.workdir, "other.log")
+        with open(log, "w") as out:
+            other = spawn(OTHER_WINDOW, env={**self.desktop.env, "WAYLAND_DEBUG": "1"},
+                          stdout=out, stderr=subprocess.STDOUT)
+        self.addCleanup(stop, other)
+        wait_for("the other window", lambda: self.desktop.windows("qdbusviewer"))
+        self.assertTrue(self.open_panel()[4], "the panel opened without the keyboard")
+        self.desktop.click(*DESKTOP)
+        self.app.wait_closed()
+
+        def pressed():
+            with open(log) as out:
+                return any("wl_pointer" in line and ".button(" in line for line in out)
+        wait_for("the click to reach the other window", pressed)
+
     # The compositor focuses the panel as it maps it; a click that takes the focus away in the
     # same moment used to leave it open without the keyboard, deaf to Escape.
     def test_rapid_open_then_click_elsewhere_leaves_no_panel_open(self):
@@ -168,6 +190,7 @@ class WaylandNoKeyboard(WaylandTray):
     test_icon_opens_a_focused_panel_that_converts_copies_and_closes = None
     test_rapid_open_then_click_elsewhere_leaves_no_panel_open = None
     test_a_currency_found_by_typing_is_picked_and_kept_for_the_next_opening = None
+    test_a_click_on_another_window_closes_the_panel_and_reaches_it = None
 
     def test_the_icon_still_opens_and_closes_the_panel(self):
         self.open_panel()

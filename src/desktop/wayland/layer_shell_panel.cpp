@@ -52,12 +52,22 @@ bool compositorOffersLayerShell() {
   return found;
 }
 
+// sway up to 1.10 (Debian 13's) hands the keyboard of a layer surface that asks for it on demand
+// back to the window that had it, within a millisecond of giving it: the panel would lose the
+// keyboard as it opens over any focused window, which is how it learns the user went elsewhere,
+// and close at once. (Asking for the keyboard exclusively keeps it open, but then a click on
+// another window no longer closes it.) sway centres the panel as a toplevel instead, which works.
+bool swaySession() {
+  return qEnvironmentVariableIsSet("SWAYSOCK") ||
+         qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(u"sway", Qt::CaseInsensitive);
+}
+
 }  // namespace
 
 bool layerShellAvailable() {
   static const bool available =
       QGuiApplication::platformName().startsWith(u"wayland", Qt::CaseInsensitive) &&
-      compositorOffersLayerShell();
+      !swaySession() && compositorOffersLayerShell();
   return available;
 }
 

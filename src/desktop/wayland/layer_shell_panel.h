@@ -8,8 +8,9 @@ class QWindow;
 namespace ovantic {
 
 // Whether a window can be put on the compositor's top layer (the wlr layer-shell protocol, which
-// KWin and wlroots compositors offer): built with LayerShellQt, running on Wayland, and offered by
-// this compositor. Asked of the compositor once per run.
+// KWin and wlroots compositors offer): built with LayerShellQt, running on Wayland, offered by
+// this compositor, and not under sway, whose 1.10 takes the keyboard from such a panel as it maps.
+// Asked of the compositor once per run.
 bool layerShellAvailable();
 
 // Makes `window`, not shown yet, a surface on the top layer of `screen`'s output with its top-left
