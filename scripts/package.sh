@@ -26,6 +26,15 @@ apt_install() {
 }
 
 tools=(build-essential dpkg-dev debhelper lintian)
+# LayerShellQt built for Qt 6 (Debian 13 on) puts the panel at the icon on KDE Plasma's Wayland. A
+# release that has it builds with it: it joins the build dependencies of the copy below, as a
+# backport names what its release offers.
+layer_shell=()
+if apt-cache show --no-all-versions liblayershellqtinterface-dev 2>/dev/null |
+  grep -q '^Depends:.*qt6-base-dev'; then
+  layer_shell=(liblayershellqtinterface-dev)
+  tools+=("${layer_shell[@]}")
+fi
 missing=()
 for p in "${tools[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
@@ -75,6 +84,10 @@ maintainer=$(dpkg-parsechangelog -l "$src/debian/changelog" -S Maintainer)
   cat "$src/debian/changelog"
 } >"$src/debian/changelog.new"
 mv "$src/debian/changelog.new" "$src/debian/changelog"
+if [ ${#layer_shell[@]} -gt 0 ]; then
+  sed -i 's/^ libwayland-dev,$/&\n liblayershellqtinterface-dev,/' "$src/debian/control"
+  grep -q '^ liblayershellqtinterface-dev,$' "$src/debian/control"
+fi
 
 (cd "$src" && dpkg-buildpackage -b -us -uc -j"$(nproc)")
 

@@ -11,8 +11,6 @@ cd "$(dirname "$0")/.."
 packages=(
   # the compositor, the status notifier watcher and the shell with its tray
   kwin-wayland kded6 plasma-workspace plasma-desktop breeze
-  # the panel as a layer surface (also in install-deps.sh where the system's Qt has it)
-  liblayershellqtinterface-dev
   # the Xvfb root is the only screen to capture; xwayland is what KWin's X11 side needs
   xvfb imagemagick xwayland
 )
