@@ -40,13 +40,10 @@ packages=(
 
 packages+=("$@")
 
-# The panel at the icon on Wayland, as a layer surface: only where LayerShellQt is built for Qt 6
-# (Debian 13 and later; Debian 12's is for Qt 5). A machine whose package lists are still empty
-# gets them below and is asked again.
-layer_shell_for_qt6() {
-  apt-cache show --no-all-versions liblayershellqtinterface-dev 2>/dev/null |
-    grep '^Depends:.*qt6-base-dev' >/dev/null
-}
+# The panel at the icon on Wayland, as a layer surface, where the release has LayerShellQt for
+# Qt 6. A machine whose package lists are still empty gets them below and is asked again.
+# shellcheck source=scripts/debian-archive.sh
+. "$(dirname "$0")/debian-archive.sh"
 layer_shell=liblayershellqtinterface-dev
 layer_shell_for_qt6 && packages+=("$layer_shell") && layer_shell=
 

@@ -29,9 +29,10 @@ tools=(build-essential dpkg-dev debhelper lintian)
 # LayerShellQt built for Qt 6 (Debian 13 on) puts the panel at the icon on KDE Plasma's Wayland. A
 # release that has it builds with it: it joins the build dependencies of the copy below, as a
 # backport names what its release offers.
+# shellcheck source=scripts/debian-archive.sh
+. scripts/debian-archive.sh
 layer_shell=()
-if apt-cache show --no-all-versions liblayershellqtinterface-dev 2>/dev/null |
-  grep -q '^Depends:.*qt6-base-dev'; then
+if layer_shell_for_qt6; then
   layer_shell=(liblayershellqtinterface-dev)
   tools+=("${layer_shell[@]}")
 fi

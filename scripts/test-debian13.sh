@@ -27,11 +27,7 @@ fi
 
 # trixie comes from the same mirror as this machine's packages.
 . scripts/debian-archive.sh
-url=$(debian_archive_url)
-if [ -z "$url" ]; then
-  echo "test-debian13: no Debian archive found in /etc/apt/sources.list{,.d}" >&2
-  exit 1
-fi
+url=$(require_debian_archive_url test-debian13)
 
 keep=1
 root=${DEB13_ROOT:-}

@@ -32,11 +32,7 @@ deb=${debs[0]}
 . /etc/os-release
 suite=${VERSION_CODENAME:?no VERSION_CODENAME in /etc/os-release}
 . scripts/debian-archive.sh
-url=$(debian_archive_url)
-if [ -z "$url" ]; then
-  echo "test-package: no Debian archive found in /etc/apt/sources.list{,.d}" >&2
-  exit 1
-fi
+url=$(require_debian_archive_url test-package)
 if ! command -v debootstrap >/dev/null 2>&1; then
   DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq \
     --no-install-recommends debootstrap

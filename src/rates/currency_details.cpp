@@ -94,8 +94,10 @@ std::set<std::string, std::less<>> isoCodes(uint32_t types) {
   return codes;
 }
 
-// `kind` is one of ICU's UCurrNameStyle; the name, or nothing where ICU falls back to the code.
-std::string icuCurrencyText(std::string_view code, UCurrNameStyle kind) {
+// What ICU says of a three-letter code, asked through `lookup(isoCode, isChoiceFormat, length,
+// status)`: the text, or nothing where ICU falls back to the code.
+template <typename Lookup>
+std::string icuTextFor(std::string_view code, Lookup lookup) {
   if (!isUpperCode(code, 3)) return {};
   UChar isoCode[4];
   u_charsToUChars(code.data(), isoCode, 3);
@@ -103,23 +105,24 @@ std::string icuCurrencyText(std::string_view code, UCurrNameStyle kind) {
   UErrorCode status = U_ZERO_ERROR;
   UBool isChoiceFormat = false;
   int32_t length = 0;
-  const UChar* text = ucurr_getName(isoCode, kLanguage, kind, &isChoiceFormat, &length, &status);
+  const UChar* text = lookup(isoCode, &isChoiceFormat, &length, &status);
   if (U_FAILURE(status) || status == U_USING_DEFAULT_WARNING || text == nullptr) return {};
   return utf8(text, length);
 }
 
+// `kind` is one of ICU's UCurrNameStyle.
+std::string icuCurrencyText(std::string_view code, UCurrNameStyle kind) {
+  return icuTextFor(code,
+                    [kind](const UChar* iso, UBool* choice, int32_t* length, UErrorCode* status) {
+                      return ucurr_getName(iso, kLanguage, kind, choice, length, status);
+                    });
+}
+
 std::string icuPluralName(std::string_view code, const char* count) {
-  if (!isUpperCode(code, 3)) return {};
-  UChar isoCode[4];
-  u_charsToUChars(code.data(), isoCode, 3);
-  isoCode[3] = 0;
-  UErrorCode status = U_ZERO_ERROR;
-  UBool isChoiceFormat = false;
-  int32_t length = 0;
-  const UChar* text =
-      ucurr_getPluralName(isoCode, kLanguage, &isChoiceFormat, count, &length, &status);
-  if (U_FAILURE(status) || status == U_USING_DEFAULT_WARNING || text == nullptr) return {};
-  return utf8(text, length);
+  return icuTextFor(code,
+                    [count](const UChar* iso, UBool* choice, int32_t* length, UErrorCode* status) {
+                      return ucurr_getPluralName(iso, kLanguage, choice, count, length, status);
+                    });
 }
 
 std::string countryName(const std::string& region) {

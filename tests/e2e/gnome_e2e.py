@@ -9,7 +9,6 @@ which a test-only extension in the test's HOME unlocks.
                  --extension BUILT_EXTENSION_DIR [unittest args]
 """
 
-import argparse
 import json
 import os
 import re
@@ -29,8 +28,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from desktop import ShellDesktop, Timeout, wait_for  # noqa: E402
 from tray_app import RatesServer, TrayApp  # noqa: E402
+from tray_e2e import CONFIG, main  # noqa: E402  the same options and runner
 
-CONFIG = argparse.Namespace()
 UUID = "ovantic@ovantic.github.io"
 APPINDICATOR = "ubuntu-appindicators@ubuntu.com"
 UNSAFE = "unsafe-mode@tests.ovantic"
@@ -427,16 +426,5 @@ class WithoutExtension(GnomeCase):
             return shown + log.read().count("notify One click")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for name in ("--app", "--server", "--tls-dir", "--extension"):
-        parser.add_argument(name, required=True)
-    parser.add_argument("--port", type=int, required=True)
-    parser.add_argument("--shots", help="a folder for screenshots")
-    args, rest = parser.parse_known_args()
-    vars(CONFIG).update(vars(args))
-    unittest.main(argv=[sys.argv[0], "-v", *rest])
-
-
 if __name__ == "__main__":
-    main()
+    main("--extension")

@@ -699,9 +699,11 @@ class DesktopColorScheme(SessionBusCase):
                 self.wait_look(look)
 
 
-def main():
+def main(*required):
+    """Reads the suites' common options, and the `required` ones a suite adds, into CONFIG."""
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--app", required=True)
+    for name in ("--app", *required):
+        parser.add_argument(name, required=True)
     parser.add_argument("--server", required=True)
     parser.add_argument("--tls-dir", required=True)
     parser.add_argument("--port", type=int, required=True)
