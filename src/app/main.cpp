@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QLocale>
 #include <QString>
 #include <QTimer>
 #include <QTranslator>
@@ -45,13 +44,10 @@ enum class Asked { run, done, failed };
 // The command line, read before any of Qt's application is built: a launch that only asks the
 // running one for something must end quickly, display or not.
 Asked readCommandLine(int argc, char* argv[], ovantic::SingleInstance::Request* request) {
-  // The user's language before Qt's application exists: a translator asked directly, since
+  // The user's language before Qt's application exists: the translator asked directly, since
   // installing one needs the application.
-  QTranslator words;
-  (void)words.load(QLocale(), QStringLiteral("ovantic"), QStringLiteral("_"),
-                   QStringLiteral(":/ovantic/i18n"));
-  const auto said = [&words](const char* text) {
-    const QString translated = words.translate("CommandLine", text);
+  const auto said = [](const char* text) {
+    const QString translated = ovantic::ownTranslations().translate("CommandLine", text);
     return translated.isEmpty() ? QString::fromUtf8(text) : translated;
   };
   const QString tryHelp = said(QT_TRANSLATE_NOOP("CommandLine", "Try 'ovantic --help'."));

@@ -7,20 +7,30 @@
 
 namespace ovantic {
 
+namespace {
+
+QTranslator& loadedOwnTranslations() {
+  // Lives as long as the program, so it outlasts the application it is installed in.
+  static QTranslator own;
+  static const bool loaded = own.load(QLocale(), QStringLiteral("ovantic"), QStringLiteral("_"),
+                                      QStringLiteral(":/ovantic/i18n"));
+  (void)loaded;
+  return own;
+}
+
+}  // namespace
+
+const QTranslator& ownTranslations() {
+  return loadedOwnTranslations();
+}
+
 void installTranslations() {
-  const QLocale locale;
-  // Owned by the application: both live as long as it does.
-  auto* own = new QTranslator(QCoreApplication::instance());
-  if (own->load(locale, QStringLiteral("ovantic"), QStringLiteral("_"),
-                QStringLiteral(":/ovantic/i18n"))) {
-    QCoreApplication::installTranslator(own);
-  } else {
-    delete own;
-    return;
-  }
+  QTranslator& own = loadedOwnTranslations();
+  if (own.isEmpty()) return;
+  QCoreApplication::installTranslator(&own);
   // Qt's own words (a dialog's Close button) follow where the system has them.
   auto* qt = new QTranslator(QCoreApplication::instance());
-  if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+  if (qt->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
                QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     QCoreApplication::installTranslator(qt);
   } else {
